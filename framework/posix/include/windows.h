@@ -60,5 +60,9 @@ typedef LONG_PTR LRESULT;
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
+#include "synchapi.h"
+#include "sysinfoapi.h"
+#include "winbase.h"
+
 // Debugger output: a process-wide sink (see framework/posix/DebugOutput.h).
 void OutputDebugStringW(LPCWSTR text);

@@ -1,0 +1,2 @@
+// Native stand-in: events, waits and critical sections.
+#pragma once

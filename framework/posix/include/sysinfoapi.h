@@ -1,0 +1,2 @@
+// Native stand-in: time and tick count (GetTickCount, GetLocalTime, SYSTEMTIME).
+#pragma once

@@ -1,0 +1,2 @@
+// Native stand-in: the event log (RegisterEventSourceW, ReportEventW, DeregisterEventSource).
+#pragma once
