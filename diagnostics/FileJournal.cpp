@@ -14,6 +14,10 @@ const char kStandardError[] = "stderr";
 
 } // namespace
 
+CFileJournal::CFileJournal() : m_useDefault(true)
+{
+}
+
 CFileJournal::CFileJournal(std::vector<std::string> candidates) : m_candidates(std::move(candidates))
 {
 }
@@ -42,6 +46,8 @@ std::string CFileJournal::Path() const
 void CFileJournal::OpenFirstCandidate()
 {
     m_opened = true;
+    if (m_useDefault)
+        m_candidates = DefaultCandidates();
     for (const std::string& candidate : m_candidates)
     {
         if (candidate == kStandardError)

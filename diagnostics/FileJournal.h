@@ -16,6 +16,8 @@
 class CFileJournal : public CJournalBase
 {
 public:
+    // The default places (DefaultCandidates), worked out at the first record.
+    CFileJournal();
     // candidates: file paths (UTF-8), or "stderr" for the standard error.
     explicit CFileJournal(std::vector<std::string> candidates);
     ~CFileJournal() = default;
@@ -39,5 +41,6 @@ private:
     std::vector<std::string> m_candidates;
     CAppendFile m_file;
     std::string m_path;
+    bool m_useDefault = false;
     bool m_opened = false; // an open was tried
 };

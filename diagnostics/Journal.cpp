@@ -11,7 +11,7 @@ std::atomic<IJournal*> g_installed{nullptr}; // not owned
 IJournal& DefaultJournal()
 {
     // Never destroyed: threads may still write while the process exits.
-    static CFileJournal* journal = new CFileJournal(CFileJournal::DefaultCandidates());
+    static CFileJournal* journal = new CFileJournal();
     return *journal;
 }
 

@@ -10,6 +10,7 @@ void CMemoryJournal::Clear()
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_records.clear();
+    m_limit = static_cast<size_t>(-1);
 }
 
 void CMemoryJournal::RefuseAfter(size_t accepted)

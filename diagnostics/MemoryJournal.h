@@ -15,6 +15,7 @@ public:
     ~CMemoryJournal() = default;
 
     std::vector<JournalRecord> Records() const;
+    // Forgets the records and any RefuseAfter.
     void Clear();
     // Refuses every record (Write returns 0) once `accepted` more have been kept.
     void RefuseAfter(size_t accepted);

@@ -1,0 +1,66 @@
+// Three traced methods written as the filter writes them: Outer calls Middle
+// calls Inner, and Inner fails in the way the mode asks.
+#pragma once
+
+#include <new>
+
+#include "diagnostics/TraceConvention.h"
+
+enum class ChainFailure
+{
+    None,
+    Raise,       // QTP_RAISE(E_INVALIDARG, message)
+    Assign,      // tracer = E_OUTOFMEMORY
+    Foreign,     // a std::bad_alloc
+    ComError,    // _com_error(E_NOTIMPL)
+};
+
+struct CTracedChain
+{
+    int raiseLine = 0; // the line of the QTP_RAISE in Inner
+
+    HRESULT Inner(ChainFailure failure)
+    {
+        CTraceEntry tracer(L"CTracedChain::Inner");
+        try
+        {
+            if (failure == ChainFailure::Raise)
+            {
+                raiseLine = __LINE__ + 1;
+                QTP_RAISE(tracer, E_INVALIDARG, L"Sample %d of track %u is out of range", 7, 2u);
+            }
+            if (failure == ChainFailure::Assign)
+                tracer = E_OUTOFMEMORY;
+            if (failure == ChainFailure::Foreign)
+                throw std::bad_alloc();
+            if (failure == ChainFailure::ComError)
+                _com_issue_error(E_NOTIMPL);
+            tracer = S_OK;
+        }
+        QTP_CATCH_ALL(tracer)
+        return tracer.Result();
+    }
+
+    HRESULT Middle(ChainFailure failure)
+    {
+        CTraceEntry tracer(L"CTracedChain::Middle");
+        try
+        {
+            tracer = Inner(failure);
+            tracer = S_FALSE;
+        }
+        QTP_CATCH_ALL(tracer)
+        return tracer.Result();
+    }
+
+    HRESULT Outer(ChainFailure failure)
+    {
+        CTraceEntry tracer(L"CTracedChain::Outer");
+        try
+        {
+            tracer = Middle(failure);
+        }
+        QTP_CATCH_ALL(tracer)
+        return tracer.Result();
+    }
+};
