@@ -28,6 +28,7 @@
 
 #include <comdef.h>
 
+#include "diagnostics/Journal.h"
 #include "diagnostics/RaiseError.h"
 #include "diagnostics/SourceFileName.h"
 #include "diagnostics/TraceEntry.h"
