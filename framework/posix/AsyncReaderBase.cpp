@@ -19,33 +19,6 @@ CAsyncReaderBase::~CAsyncReaderBase()
         c.sample->Release();
 }
 
-STDMETHODIMP CAsyncReaderBase::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IAsyncReader)
-    {
-        *ppv = static_cast<IAsyncReader*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CAsyncReaderBase::AddRef()
-{
-    return ++m_refCount;
-}
-
-STDMETHODIMP_(ULONG) CAsyncReaderBase::Release()
-{
-    const ULONG count = --m_refCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 STDMETHODIMP CAsyncReaderBase::RequestAllocator(IMemAllocator* pPreferred, ALLOCATOR_PROPERTIES* pProps,
                                                 IMemAllocator** ppActual)
 {
