@@ -24,6 +24,7 @@ typedef uint64_t ULONGLONG;
 typedef uint64_t DWORD_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
+typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 typedef wchar_t WCHAR;
@@ -51,6 +52,7 @@ typedef LONG_PTR LRESULT;
 #endif
 
 #define WINAPI
+#define __stdcall
 #define STDMETHODCALLTYPE
 #define STDAPI extern "C" HRESULT
 #define STDAPI_(type) extern "C" type
@@ -60,6 +62,11 @@ typedef LONG_PTR LRESULT;
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
+#include "windef.h"
+#include "wingdi.h"
+#include "minwinbase.h"
+#include "handleapi.h"
+#include "processthreadsapi.h"
 #include "synchapi.h"
 #include "sysinfoapi.h"
 #include "winbase.h"

@@ -1,0 +1,13 @@
+#include "framework/CreateMemoryAllocator.h"
+
+#include "framework/posix/MemAllocator.h"
+
+HRESULT CreateMemoryAllocator(IMemAllocator** ppAllocator)
+{
+    if (!ppAllocator)
+        return E_POINTER;
+    CMemAllocator* allocator = nullptr;
+    const HRESULT hr = CMemAllocator::Create(&allocator);
+    *ppAllocator = allocator;
+    return hr;
+}

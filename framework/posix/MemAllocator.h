@@ -1,0 +1,58 @@
+// The native build's memory allocator (the platform's CLSID_MemoryAllocator):
+// a fixed set of media samples over buffers in ordinary memory.
+//
+// Lifecycle: SetProperties (grants exactly what is asked), Commit (buffers
+// allocated), GetBuffer (blocks while every buffer is out), samples come back
+// on their last Release, Decommit (wakes blocked GetBuffer callers with
+// VFW_E_NOT_COMMITTED; buffers are freed once every sample is back).
+// Each sample that is out holds a reference on the allocator.
+#pragma once
+
+#include <strmif.h>
+#include <vfwmsgs.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "framework/posix/RefCountedObject.h"
+
+class CMediaSample;
+
+class CMemAllocator final : public CRefCountedObject<IMemAllocator, IID_IMemAllocator>
+{
+public:
+    // S_OK with *ppAllocator holding one reference; E_POINTER, E_OUTOFMEMORY.
+    [[nodiscard]] static HRESULT Create(CMemAllocator** ppAllocator);
+
+    // VFW_E_ALREADY_COMMITTED while committed, VFW_E_BUFFERS_OUTSTANDING
+    // while samples of an earlier commit are out, VFW_E_BADALIGN unless
+    // cbAlign is a power of two, E_INVALIDARG for negative or oversized values.
+    STDMETHODIMP SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual) override;
+    STDMETHODIMP GetProperties(ALLOCATOR_PROPERTIES* pProps) override;
+    // VFW_E_SIZENOTSET before SetProperties or with no buffers or no bytes;
+    // E_OUTOFMEMORY when the buffers cannot be allocated.
+    STDMETHODIMP Commit() override;
+    STDMETHODIMP Decommit() override;
+    // Start and end times are accepted and ignored. With AM_GBF_NOWAIT,
+    // VFW_E_TIMEOUT instead of blocking.
+    STDMETHODIMP GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME* pStartTime, REFERENCE_TIME* pEndTime,
+                           DWORD dwFlags) override;
+    // Called by a sample of this allocator on its last Release.
+    STDMETHODIMP ReleaseBuffer(IMediaSample* pBuffer) override;
+
+private:
+    CMemAllocator();
+    ~CMemAllocator() override;
+    // Requires m_lock. Frees the buffers when decommitted and all are back.
+    void FreeIfIdle();
+
+    std::mutex m_lock; // guards the members below and the samples' handout
+    std::condition_variable m_sampleFreed;
+    ALLOCATOR_PROPERTIES m_props{};
+    bool m_propsSet = false;
+    bool m_committed = false;
+    std::vector<std::unique_ptr<CMediaSample>> m_samples; // all of this commit's samples
+    std::vector<CMediaSample*> m_free;                    // those not handed out; not owned
+};

@@ -1,0 +1,236 @@
+// The native memory allocator: what it grants, when GetBuffer blocks and
+// fails, and that samples come back on their last Release.
+#include <dshow.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+#include "framework/CreateMemoryAllocator.h"
+
+namespace {
+
+class MemAllocatorTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_EQ(CreateMemoryAllocator(&m_allocator), S_OK); }
+    void TearDown() override
+    {
+        if (m_allocator)
+        {
+            EXPECT_EQ(m_allocator->Release(), 0u) << "a reference to the allocator was left";
+        }
+    }
+
+    void Configure(LONG buffers, LONG size, LONG align = 1, LONG prefix = 0)
+    {
+        ALLOCATOR_PROPERTIES request{buffers, size, align, prefix};
+        ALLOCATOR_PROPERTIES actual{};
+        ASSERT_EQ(m_allocator->SetProperties(&request, &actual), S_OK);
+        ASSERT_EQ(m_allocator->Commit(), S_OK);
+    }
+
+    IMediaSample* Get(DWORD flags = 0)
+    {
+        IMediaSample* sample = nullptr;
+        EXPECT_EQ(m_allocator->GetBuffer(&sample, nullptr, nullptr, flags), S_OK);
+        return sample;
+    }
+
+    ULONG AllocatorRefs()
+    {
+        m_allocator->AddRef();
+        return m_allocator->Release();
+    }
+
+    IMemAllocator* m_allocator = nullptr;
+};
+
+TEST_F(MemAllocatorTest, GrantsExactlyWhatIsAskedAndRefusesBadRequests)
+{
+    ALLOCATOR_PROPERTIES request{8, 144000, 1, 0};
+    ALLOCATOR_PROPERTIES actual{};
+    IMediaSample* sample = nullptr;
+    EXPECT_EQ(m_allocator->Commit(), VFW_E_SIZENOTSET);
+    EXPECT_EQ(m_allocator->GetBuffer(&sample, nullptr, nullptr, 0), VFW_E_NOT_COMMITTED);
+    EXPECT_EQ(sample, nullptr);
+
+    EXPECT_EQ(m_allocator->SetProperties(&request, &actual), S_OK);
+    EXPECT_EQ(0, std::memcmp(&request, &actual, sizeof actual));
+    ALLOCATOR_PROPERTIES current{};
+    EXPECT_EQ(m_allocator->GetProperties(&current), S_OK);
+    EXPECT_EQ(0, std::memcmp(&request, &current, sizeof current));
+
+    ALLOCATOR_PROPERTIES badAlign{8, 100, 3, 0};
+    EXPECT_EQ(m_allocator->SetProperties(&badAlign, &actual), VFW_E_BADALIGN);
+    ALLOCATOR_PROPERTIES negative{-1, 100, 1, 0};
+    EXPECT_EQ(m_allocator->SetProperties(&negative, &actual), E_INVALIDARG);
+    ALLOCATOR_PROPERTIES huge{1, 0x7FFFFFFF, 16, 0};
+    EXPECT_EQ(m_allocator->SetProperties(&huge, &actual), E_INVALIDARG);
+    EXPECT_EQ(m_allocator->SetProperties(nullptr, &actual), E_POINTER);
+
+    EXPECT_EQ(m_allocator->Commit(), S_OK);
+    EXPECT_EQ(m_allocator->SetProperties(&request, &actual), VFW_E_ALREADY_COMMITTED);
+    EXPECT_EQ(m_allocator->Decommit(), S_OK);
+    ALLOCATOR_PROPERTIES none{0, 100, 1, 0};
+    EXPECT_EQ(m_allocator->SetProperties(&none, &actual), S_OK);
+    EXPECT_EQ(m_allocator->Commit(), VFW_E_SIZENOTSET);
+}
+
+TEST_F(MemAllocatorTest, BuffersHonourSizeAlignmentAndPrefix)
+{
+    Configure(3, 1000, 64, 8);
+    IMediaSample* samples[3];
+    for (IMediaSample*& s : samples)
+    {
+        s = Get();
+        BYTE* p = nullptr;
+        ASSERT_EQ(s->GetPointer(&p), S_OK);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 64, 0u);
+        EXPECT_EQ(s->GetSize(), 1000);
+        std::memset(p - 8, 0xAB, 1008); // prefix and buffer are ours to write
+    }
+    for (IMediaSample* s : samples)
+        s->Release();
+}
+
+TEST_F(MemAllocatorTest, GetBufferBlocksWhileEveryBufferIsOutUntilOneComesBack)
+{
+    Configure(2, 16);
+    IMediaSample* first = Get();
+    IMediaSample* second = Get();
+    IMediaSample* none = nullptr;
+    EXPECT_EQ(m_allocator->GetBuffer(&none, nullptr, nullptr, AM_GBF_NOWAIT), VFW_E_TIMEOUT);
+
+    std::atomic<IMediaSample*> third{nullptr};
+    std::thread waiter([&] { third = Get(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(third.load(), nullptr) << "GetBuffer returned while every buffer was out";
+    second->Release();
+    waiter.join();
+    EXPECT_EQ(third.load(), second) << "the buffer released is the one handed out";
+    first->Release();
+    third.load()->Release();
+}
+
+TEST_F(MemAllocatorTest, DecommitWakesABlockedCallerAndFreesBuffersWhenTheyComeBack)
+{
+    Configure(1, 16);
+    IMediaSample* out = Get();
+    std::atomic<HRESULT> blocked{S_FALSE};
+    std::thread waiter([&] {
+        IMediaSample* s = nullptr;
+        blocked = m_allocator->GetBuffer(&s, nullptr, nullptr, 0);
+        EXPECT_EQ(s, nullptr);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(blocked.load(), S_FALSE);
+    EXPECT_EQ(m_allocator->Decommit(), S_OK);
+    waiter.join();
+    EXPECT_EQ(blocked.load(), VFW_E_NOT_COMMITTED);
+
+    // The sample still out stays usable; new properties wait for its return.
+    BYTE* p = nullptr;
+    EXPECT_EQ(out->GetPointer(&p), S_OK);
+    p[15] = 1;
+    ALLOCATOR_PROPERTIES request{2, 32, 1, 0};
+    ALLOCATOR_PROPERTIES actual{};
+    EXPECT_EQ(m_allocator->SetProperties(&request, &actual), VFW_E_BUFFERS_OUTSTANDING);
+    out->Release();
+    EXPECT_EQ(m_allocator->SetProperties(&request, &actual), S_OK);
+    ASSERT_EQ(m_allocator->Commit(), S_OK);
+    IMediaSample* fresh = Get();
+    EXPECT_EQ(fresh->GetSize(), 32);
+    fresh->Release();
+    EXPECT_EQ(m_allocator->Decommit(), S_OK);
+}
+
+TEST_F(MemAllocatorTest, SampleReturnsOnlyOnItsLastReleaseAndKeepsTheAllocatorAlive)
+{
+    Configure(1, 16);
+    IMediaSample* sample = Get();
+    EXPECT_EQ(AllocatorRefs(), 2u) << "a sample out holds one reference on its allocator";
+    EXPECT_EQ(sample->AddRef(), 2u);
+    EXPECT_EQ(sample->Release(), 1u);
+    IMediaSample* none = nullptr;
+    EXPECT_EQ(m_allocator->GetBuffer(&none, nullptr, nullptr, AM_GBF_NOWAIT), VFW_E_TIMEOUT);
+
+    // The allocator's last outside reference goes while the sample is out.
+    EXPECT_EQ(m_allocator->Release(), 1u);
+    IMemAllocator* allocator = m_allocator;
+    m_allocator = nullptr;
+    BYTE* p = nullptr;
+    EXPECT_EQ(sample->GetPointer(&p), S_OK);
+    p[0] = 7;
+    EXPECT_EQ(sample->Release(), 0u); // frees the allocator; ASan reports a leak otherwise
+    (void)allocator;
+}
+
+TEST_F(MemAllocatorTest, ReleaseBufferRefusesSamplesThatAreNotOut)
+{
+    Configure(1, 16);
+    IMediaSample* sample = Get();
+    sample->Release();
+    EXPECT_EQ(m_allocator->ReleaseBuffer(sample), E_INVALIDARG);
+    EXPECT_EQ(m_allocator->ReleaseBuffer(nullptr), E_POINTER);
+    EXPECT_EQ(AllocatorRefs(), 1u);
+}
+
+TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
+{
+    Configure(3, sizeof(int));
+    std::mutex lock;
+    std::deque<IMediaSample*> queue;
+    std::atomic<bool> done{false};
+    int received = 0;
+    bool inOrder = true;
+    std::thread consumer([&] {
+        for (;;)
+        {
+            IMediaSample* s = nullptr;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                if (!queue.empty())
+                {
+                    s = queue.front();
+                    queue.pop_front();
+                }
+            }
+            if (!s)
+            {
+                if (done)
+                    break;
+                std::this_thread::yield();
+                continue;
+            }
+            BYTE* p = nullptr;
+            (void)s->GetPointer(&p);
+            int value;
+            std::memcpy(&value, p, sizeof value);
+            inOrder = inOrder && value == received;
+            ++received;
+            s->Release();
+        }
+    });
+    for (int i = 0; i < 2000; ++i)
+    {
+        IMediaSample* s = Get();
+        ASSERT_NE(s, nullptr);
+        BYTE* p = nullptr;
+        (void)s->GetPointer(&p);
+        std::memcpy(p, &i, sizeof i);
+        std::lock_guard<std::mutex> guard(lock);
+        queue.push_back(s);
+    }
+    done = true;
+    consumer.join();
+    EXPECT_EQ(received, 2000);
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(m_allocator->Decommit(), S_OK);
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+// Events and waits of the Win32 stand-in: which handle a wait returns, what
+// it consumes, and that blocked waiters wake when (and only when) signalled.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<HANDLE> MakeEvents(int count, BOOL manualReset)
+{
+    std::vector<HANDLE> events;
+    for (int i = 0; i < count; ++i)
+    {
+        events.push_back(CreateEventW(nullptr, manualReset, FALSE, nullptr));
+        EXPECT_NE(events.back(), nullptr);
+    }
+    return events;
+}
+
+void CloseAll(const std::vector<HANDLE>& handles)
+{
+    for (HANDLE h : handles)
+        EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST(Win32Wait, LowestSignalledIndexWinsAndManualResetEventsStaySignalled)
+{
+    const std::vector<HANDLE> ev = MakeEvents(4, TRUE);
+    EXPECT_TRUE(SetEvent(ev[3]));
+    EXPECT_TRUE(SetEvent(ev[1]));
+    EXPECT_EQ(WaitForMultipleObjects(4, ev.data(), FALSE, 0), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(WaitForMultipleObjects(4, ev.data(), FALSE, INFINITE), WAIT_OBJECT_0 + 1);
+    EXPECT_TRUE(ResetEvent(ev[1]));
+    EXPECT_EQ(WaitForMultipleObjects(4, ev.data(), FALSE, 0), WAIT_OBJECT_0 + 3);
+    EXPECT_TRUE(ResetEvent(ev[3]));
+    EXPECT_EQ(WaitForMultipleObjects(4, ev.data(), FALSE, 0), WAIT_TIMEOUT);
+    CloseAll(ev);
+}
+
+TEST(Win32Wait, AWaitTakesTheSignalOfTheAutoResetEventItReturnsOnly)
+{
+    const std::vector<HANDLE> ev = MakeEvents(2, FALSE);
+    EXPECT_TRUE(SetEvent(ev[0]));
+    EXPECT_TRUE(SetEvent(ev[1]));
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), FALSE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), FALSE, 0), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), FALSE, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(ev[1]));
+    EXPECT_EQ(WaitForSingleObject(ev[1], 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(ev[1], 0), WAIT_TIMEOUT);
+    CloseAll(ev);
+}
+
+TEST(Win32Wait, WaitAllNeedsEverySignalAtOnceAndTakesThemAll)
+{
+    const std::vector<HANDLE> ev = MakeEvents(2, FALSE);
+    EXPECT_TRUE(SetEvent(ev[0]));
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), TRUE, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(ev[0], 0), WAIT_OBJECT_0) << "a failed wait-all must take nothing";
+    EXPECT_TRUE(SetEvent(ev[0]));
+    EXPECT_TRUE(SetEvent(ev[1]));
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), TRUE, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), FALSE, 0), WAIT_TIMEOUT);
+    CloseAll(ev);
+}
+
+TEST(Win32Wait, FiniteTimeOutElapsesBeforeReturningTimeout)
+{
+    const std::vector<HANDLE> ev = MakeEvents(2, TRUE);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForMultipleObjects(2, ev.data(), FALSE, 30), WAIT_TIMEOUT);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+    CloseAll(ev);
+}
+
+TEST(Win32Wait, BlockedWaiterWakesOnTheEventSetByAnotherThread)
+{
+    const std::vector<HANDLE> ev = MakeEvents(3, TRUE);
+    std::atomic<DWORD> result{WAIT_FAILED};
+    std::thread waiter([&] { result = WaitForMultipleObjects(3, ev.data(), FALSE, INFINITE); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(result.load(), WAIT_FAILED) << "returned before any event was set";
+    EXPECT_TRUE(SetEvent(ev[2]));
+    waiter.join();
+    EXPECT_EQ(result.load(), WAIT_OBJECT_0 + 2);
+
+    // A finite wait also ends at the signal, not at its time-out.
+    EXPECT_TRUE(ResetEvent(ev[2]));
+    std::thread setter([&] { EXPECT_TRUE(SetEvent(ev[0])); });
+    EXPECT_EQ(WaitForMultipleObjects(3, ev.data(), FALSE, 60000), WAIT_OBJECT_0);
+    setter.join();
+    CloseAll(ev);
+}
+
+TEST(Win32Wait, OneSetOfAnAutoResetEventReleasesOneWaiter)
+{
+    const HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::atomic<int> woken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 2; ++i)
+        waiters.emplace_back([&] {
+            EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0);
+            ++woken;
+        });
+    EXPECT_TRUE(SetEvent(ev));
+    while (woken.load() == 0)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(woken.load(), 1);
+    EXPECT_TRUE(SetEvent(ev));
+    for (auto& t : waiters)
+        t.join();
+    EXPECT_EQ(woken.load(), 2);
+    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(CloseHandle(ev));
+}
+
+TEST(Win32Wait, BadHandlesAndArgumentsFailWithTheirError)
+{
+    const HANDLE ev = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_TRUE(CloseHandle(ev));
+    EXPECT_FALSE(CloseHandle(ev));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(SetEvent(ev));
+    EXPECT_FALSE(SetEvent(nullptr));
+    EXPECT_EQ(WaitForMultipleObjects(0, &ev, FALSE, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(CreateEventW(nullptr, TRUE, FALSE, L"named"), nullptr);
+
+    // A new event never takes the value of a closed handle.
+    const HANDLE other = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_NE(other, ev);
+    EXPECT_TRUE(CloseHandle(other));
+}
+
+} // namespace
