@@ -10,7 +10,7 @@
 
 namespace
 {
-const std::vector<TrackSpec> kTracks = {
+const std::vector<TrackLayout> kTracks = {
     {QTTrackKind::Video, 1, 2997},
     {QTTrackKind::Sound, 2, 48000},
     {QTTrackKind::Timecode, 3, 2997},

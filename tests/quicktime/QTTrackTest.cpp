@@ -10,14 +10,10 @@
 
 namespace
 {
-// Parses a "trak" written by body; returns the result of the walk.
-struct ParsedTrack
-{
-    HRESULT result = S_OK;
-    QTTrack track;
-};
+using Writer = std::function<void(AtomBuilder&)>;
 
-void Parse(ParsedTrack& parsed, const std::function<void(AtomBuilder&)>& body)
+// Parses a "trak" whose children body writes; returns the walk's result.
+HRESULT Parse(QTTrack& track, const Writer& body)
 {
     AtomBuilder b;
     b.Begin(FourCC::Trak);
@@ -25,63 +21,51 @@ void Parse(ParsedTrack& parsed, const std::function<void(AtomBuilder&)>& body)
     b.End();
     CTestByteSource source(b.Bytes());
     QTParser reader(&source, 0, FourCC::Trak, b.Size());
-    parsed.result = parsed.track.ParseTrak(reader);
+    return track.ParseTrak(reader);
 }
 
-// mdia holding mdhd and a minf written by minfBody.
-void Media(AtomBuilder& b, uint32_t timeScale, const std::function<void(AtomBuilder&)>& minfBody)
+// tkhd with the ID, then mdia holding mdhd with the time scale and minf
+// holding what minf writes.
+Writer Track(uint32_t id, uint32_t timeScale, const Writer& minf)
 {
-    b.Begin(FourCC::Mdia);
-    AddMdhd(b, timeScale);
-    b.Begin(FourCC::Minf);
-    minfBody(b);
-    b.End().End();
+    return [=](AtomBuilder& b) {
+        AddTkhd(b, id);
+        b.Begin(FourCC::Mdia);
+        AddMdhd(b, timeScale);
+        b.Begin(FourCC::Minf);
+        minf(b);
+        b.End().End();
+    };
 }
 
-void EmptyStbl(AtomBuilder& b)
+// A media information holding the headers, a data reference and a sample table.
+Writer Minf(std::vector<QTTrackKind> headers, uint32_t drefSize = 28)
 {
-    b.Begin(FourCC::Stbl).Empty(FourCC::Stsd).End();
+    return [=](AtomBuilder& b) {
+        for (QTTrackKind kind : headers)
+            AddMediaHeader(b, kind);
+        AddDinf(b, drefSize);
+        b.Begin(FourCC::Stbl).Empty(FourCC::Stsd).End();
+    };
 }
 } // namespace
 
-TEST(QTTrack, KindComesFromTheMediaInformationHeader)
+TEST(QTTrack, KindComesFromTheLastMediaInformationHeader)
 {
-    struct Case
-    {
-        const char* what;
-        std::function<void(AtomBuilder&)> headers;
-        QTTrackKind kind;
+    using K = QTTrackKind;
+    const std::pair<std::vector<K>, K> cases[] = {
+        {{K::Video}, K::Video},      {{K::Sound}, K::Sound}, {{K::Timecode}, K::Timecode},
+        {{K::None}, K::None}, // "gmhd" holding "gmin" and "text"
+        {{K::Video, K::Sound}, K::Sound}, {{}, K::None},
     };
-    const Case cases[] = {
-        {"vmhd", [](AtomBuilder& b) { AddMediaHeader(b, QTTrackKind::Video); }, QTTrackKind::Video},
-        {"smhd", [](AtomBuilder& b) { AddMediaHeader(b, QTTrackKind::Sound); }, QTTrackKind::Sound},
-        {"gmhd with gmin and tmcd", [](AtomBuilder& b) { AddMediaHeader(b, QTTrackKind::Timecode); },
-         QTTrackKind::Timecode},
-        {"gmhd with gmin and text", [](AtomBuilder& b) { AddMediaHeader(b, QTTrackKind::None); }, QTTrackKind::None},
-        {"vmhd then smhd",
-         [](AtomBuilder& b) {
-             AddMediaHeader(b, QTTrackKind::Video);
-             AddMediaHeader(b, QTTrackKind::Sound);
-         },
-         QTTrackKind::Sound},
-        {"none", [](AtomBuilder&) {}, QTTrackKind::None},
-    };
-    for (const Case& c : cases)
+    for (const auto& [headers, kind] : cases)
     {
-        SCOPED_TRACE(c.what);
-        ParsedTrack parsed;
-        Parse(parsed, [&](AtomBuilder& b) {
-            AddTkhd(b, 7);
-            Media(b, 2997, [&](AtomBuilder& minf) {
-                c.headers(minf);
-                AddDinf(minf, 28);
-                EmptyStbl(minf);
-            });
-        });
-        EXPECT_EQ(S_OK, parsed.result);
-        EXPECT_EQ(c.kind, parsed.track.GetKind());
-        EXPECT_EQ(7u, parsed.track.GetTrackId());
-        EXPECT_EQ(2997u, parsed.track.GetMediaTimeScale());
+        SCOPED_TRACE(static_cast<int>(kind));
+        QTTrack track;
+        EXPECT_EQ(S_OK, Parse(track, Track(7, 2997, Minf(headers))));
+        EXPECT_EQ(kind, track.GetKind());
+        EXPECT_EQ(7u, track.GetTrackId());
+        EXPECT_EQ(2997u, track.GetMediaTimeScale());
     }
 }
 
@@ -90,77 +74,55 @@ TEST(QTTrack, ExternalDataReferenceStopsTheTrackBeforeItsSampleTable)
     for (const uint32_t drefSize : {40u, 41u})
     {
         SCOPED_TRACE(drefSize);
-        CDebugOutputCapture capture;
-        ParsedTrack parsed;
-        Parse(parsed, [&](AtomBuilder& b) {
-            AddTkhd(b, 1);
-            Media(b, 2500, [&](AtomBuilder& minf) {
-                AddMediaHeader(minf, QTTrackKind::Video);
-                AddDinf(minf, drefSize);
-                EmptyStbl(minf);
-            });
-        });
         const bool external = drefSize > 40;
-        EXPECT_EQ(external ? E_FAIL : S_OK, parsed.result);
-        EXPECT_TRUE(parsed.track.IsVideo());
-        EXPECT_EQ(2500u, parsed.track.GetMediaTimeScale());
+        CDebugOutputCapture capture;
+        QTTrack track;
+        EXPECT_EQ(external ? E_FAIL : S_OK, Parse(track, Track(1, 2500, Minf({QTTrackKind::Video}, drefSize))));
+        EXPECT_TRUE(track.IsVideo());
+        EXPECT_EQ(2500u, track.GetMediaTimeScale());
         EXPECT_EQ(external, !capture.Contains(L"atom name stbl"));
-        GUID major = {1, 2, 3, {}};
-        parsed.track.GetMajorType(&major);
-        EXPECT_EQ(GUID_NULL, major);
     }
 }
 
-TEST(QTTrack, TrackHeaderFailuresStopTheWalk)
+TEST(QTTrack, FailuresStopTheWalkAndKeepWhatWasRead)
 {
     {
         // Track ID 0: the media that follows is not read.
-        ParsedTrack parsed;
-        Parse(parsed, [](AtomBuilder& b) {
-            AddTkhd(b, 0);
-            Media(b, 2997, [](AtomBuilder& minf) { AddMediaHeader(minf, QTTrackKind::Video); });
-        });
-        EXPECT_EQ(E_FAIL, parsed.result);
-        EXPECT_EQ(QTTrackKind::None, parsed.track.GetKind());
-        EXPECT_EQ(0u, parsed.track.GetMediaTimeScale());
+        QTTrack track;
+        EXPECT_EQ(E_FAIL, Parse(track, Track(0, 2997, Minf({QTTrackKind::Video}))));
+        EXPECT_EQ(QTTrackKind::None, track.GetKind());
+        EXPECT_EQ(0u, track.GetMediaTimeScale());
     }
     {
         // A header cut before its duration.
-        ParsedTrack parsed;
-        Parse(parsed, [](AtomBuilder& b) { b.Begin(FourCC::Tkhd).U32(0).Zeros(8).U32(5).Zeros(4).U16(0).End(); });
-        EXPECT_EQ(E_FAIL, parsed.result);
-        EXPECT_EQ(5u, parsed.track.GetTrackId());
+        QTTrack track;
+        EXPECT_EQ(E_FAIL, Parse(track, [](AtomBuilder& b) {
+                      b.Begin(FourCC::Tkhd).U32(0).Zeros(8).U32(5).Zeros(4).U16(0).End();
+                  }));
+        EXPECT_EQ(5u, track.GetTrackId());
     }
     {
-        // A media header cut after its time scale keeps the time scale.
-        ParsedTrack parsed;
-        Parse(parsed, [](AtomBuilder& b) {
-            b.Begin(FourCC::Mdia).Begin(FourCC::Mdhd).U32(0).Zeros(8).U32(48000).End();
-            b.Begin(FourCC::Minf);
-            AddMediaHeader(b, QTTrackKind::Sound);
-            b.End().End();
-        });
-        EXPECT_EQ(E_FAIL, parsed.result);
-        EXPECT_EQ(48000u, parsed.track.GetMediaTimeScale());
-        EXPECT_EQ(QTTrackKind::None, parsed.track.GetKind());
+        // A media header cut after its time scale keeps the time scale; the
+        // media information after it is not read.
+        QTTrack track;
+        EXPECT_EQ(E_FAIL, Parse(track, [](AtomBuilder& b) {
+                      b.Begin(FourCC::Mdia).Begin(FourCC::Mdhd).U32(0).Zeros(8).U32(48000).End();
+                      b.Begin(FourCC::Minf);
+                      AddMediaHeader(b, QTTrackKind::Sound);
+                      b.End().End();
+                  }));
+        EXPECT_EQ(48000u, track.GetMediaTimeScale());
+        EXPECT_EQ(QTTrackKind::None, track.GetKind());
     }
 }
 
-TEST(QTTrack, EditListsAndMissingAtomsLeaveStartingValues)
+TEST(QTTrack, EditListsAreSkipped)
 {
-    ParsedTrack parsed;
-    Parse(parsed, [](AtomBuilder& b) {
-        b.Begin(FourCC::Edts).Begin(FourCC::Elst).U32(0).U32(0).End().End();
-        AddTkhd(b, 3);
-    });
-    EXPECT_EQ(S_OK, parsed.result);
-    EXPECT_EQ(3u, parsed.track.GetTrackId());
-    const QTTrack& t = parsed.track;
-    EXPECT_EQ(QTTrackKind::None, t.GetKind());
-    EXPECT_EQ(0u, t.GetMediaTimeScale());
-    EXPECT_EQ(1u, t.GetSoundFormat().channels);
-    EXPECT_EQ(1, t.GetSampleTables().currentSample);
-    EXPECT_EQ(0, t.GetSampleTables().currentChunk);
-    EXPECT_EQ(nullptr, t.GetOutputPin());
-    EXPECT_EQ(L"", std::wstring(t.GetFormatName().c_str()));
+    QTTrack track;
+    EXPECT_EQ(S_OK, Parse(track, [](AtomBuilder& b) {
+                  b.Begin(FourCC::Edts).Begin(FourCC::Elst).U32(0).U32(0).End().End();
+                  Track(3, 600, Minf({QTTrackKind::Sound}))(b);
+              }));
+    EXPECT_EQ(3u, track.GetTrackId());
+    EXPECT_TRUE(track.IsAudio());
 }

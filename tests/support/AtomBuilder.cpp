@@ -2,31 +2,17 @@
 
 #include <stdexcept>
 
-AtomBuilder& AtomBuilder::U8(uint8_t value)
+AtomBuilder& AtomBuilder::BigEndian(uint64_t value, int count)
 {
-    m_bytes.push_back(value);
+    for (int i = count - 1; i >= 0; --i)
+        m_bytes.push_back(static_cast<BYTE>(value >> (8 * i)));
     return *this;
-}
-
-AtomBuilder& AtomBuilder::U16(uint16_t value)
-{
-    return U8(static_cast<uint8_t>(value >> 8)).U8(static_cast<uint8_t>(value));
-}
-
-AtomBuilder& AtomBuilder::U32(uint32_t value)
-{
-    return U16(static_cast<uint16_t>(value >> 16)).U16(static_cast<uint16_t>(value));
-}
-
-AtomBuilder& AtomBuilder::U64(uint64_t value)
-{
-    return U32(static_cast<uint32_t>(value >> 32)).U32(static_cast<uint32_t>(value));
 }
 
 AtomBuilder& AtomBuilder::Code(uint32_t fourcc)
 {
     for (int i = 0; i < 4; ++i)
-        U8(static_cast<uint8_t>(fourcc >> (8 * i)));
+        m_bytes.push_back(static_cast<BYTE>(fourcc >> (8 * i)));
     return *this;
 }
 
@@ -54,33 +40,22 @@ AtomBuilder& AtomBuilder::BeginExtended(uint32_t type)
     return U32(1).Code(type).U64(0);
 }
 
-AtomBuilder& AtomBuilder::End()
-{
-    if (m_open.empty())
-        throw std::logic_error("AtomBuilder::End without an open atom");
-    return EndWithSize(m_bytes.size() - m_open.back().start);
-}
-
 AtomBuilder& AtomBuilder::EndWithSize(uint64_t declaredSize)
 {
     if (m_open.empty())
-        throw std::logic_error("AtomBuilder::EndWithSize without an open atom");
-    PatchSize(m_open.back(), declaredSize);
+        throw std::logic_error("AtomBuilder: no atom open");
+    const Open atom = m_open.back();
     m_open.pop_back();
-    return *this;
-}
-
-void AtomBuilder::PatchSize(const Open& atom, uint64_t size)
-{
+    const int count = atom.extended ? 8 : 4;
     const size_t at = atom.extended ? atom.start + 8 : atom.start;
-    const int bytes = atom.extended ? 8 : 4;
-    for (int i = 0; i < bytes; ++i)
-        m_bytes[at + i] = static_cast<BYTE>(size >> (8 * (bytes - 1 - i)));
+    for (int i = 0; i < count; ++i)
+        m_bytes[at + i] = static_cast<BYTE>(declaredSize >> (8 * (count - 1 - i)));
+    return *this;
 }
 
 const std::vector<BYTE>& AtomBuilder::Bytes() const
 {
     if (!m_open.empty())
-        throw std::logic_error("AtomBuilder::Bytes with an atom still open");
+        throw std::logic_error("AtomBuilder: an atom is still open");
     return m_bytes;
 }

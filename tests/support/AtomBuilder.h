@@ -5,8 +5,7 @@
 //     AtomBuilder b;
 //     b.Begin(FourCC::Moov);
 //     b.Begin(FourCC::Mvhd).U32(0).Zeros(8).U32(600).U32(0).Zeros(76).U32(2).End();
-//     b.End();
-//     CMemoryByteSource source(b.Bytes());
+//     CMemoryByteSource source(b.End().Bytes());
 #pragma once
 
 #include <windows.h>
@@ -17,24 +16,24 @@
 class AtomBuilder
 {
 public:
-    AtomBuilder& U8(uint8_t value);
-    AtomBuilder& U16(uint16_t value);
-    AtomBuilder& U32(uint32_t value);
-    AtomBuilder& U64(uint64_t value);
+    // value as count big-endian bytes.
+    AtomBuilder& BigEndian(uint64_t value, int count);
+    AtomBuilder& U8(uint8_t value) { return BigEndian(value, 1); }
+    AtomBuilder& U16(uint16_t value) { return BigEndian(value, 2); }
+    AtomBuilder& U32(uint32_t value) { return BigEndian(value, 4); }
+    AtomBuilder& U64(uint64_t value) { return BigEndian(value, 8); }
     // Four type bytes, first character first.
     AtomBuilder& Code(uint32_t fourcc);
     AtomBuilder& Zeros(size_t count);
     AtomBuilder& Append(const std::vector<BYTE>& bytes);
 
-    // Opens an atom with a 32-bit size; End writes the size it came to.
+    // Opens an atom with a 32-bit size, or with size 1 and a 64-bit extended
+    // size; End writes the size it came to.
     AtomBuilder& Begin(uint32_t type);
-    // Opens an atom with size 1 and a 64-bit extended size.
     AtomBuilder& BeginExtended(uint32_t type);
-    AtomBuilder& End();
-    // Closes the atom, declaring the given size instead of the real one (the
-    // 64-bit field of an extended atom, else the 32-bit field).
+    AtomBuilder& End() { return EndWithSize(m_bytes.size() - m_open.back().start); }
+    // Closes the atom, declaring the given size instead of the real one.
     AtomBuilder& EndWithSize(uint64_t declaredSize);
-    // A whole atom with an empty payload.
     AtomBuilder& Empty(uint32_t type) { return Begin(type).End(); }
 
     size_t Size() const { return m_bytes.size(); }
@@ -47,8 +46,6 @@ private:
         size_t start;
         bool extended;
     };
-    void PatchSize(const Open& atom, uint64_t size);
-
     std::vector<BYTE> m_bytes;
     std::vector<Open> m_open;
 };

@@ -1,6 +1,6 @@
-// A byte source over memory for tests: counts and records every read, can be
-// told to fail from a given read on, and can be given new bytes (a different
-// file on the next connection).
+// A byte source over memory for tests: records every read, can be told to
+// fail from a given read on, and can be given new bytes (a different file on
+// the next connection).
 #pragma once
 
 #include <memory>
@@ -17,17 +17,23 @@ public:
         LONG length;
     };
 
-    explicit CTestByteSource(std::vector<BYTE> bytes = {});
+    explicit CTestByteSource(std::vector<BYTE> bytes = {}) { Replace(std::move(bytes)); }
 
-    HRESULT ReadOffset(BYTE* buffer, LONGLONG position, LONG length) override;
+    HRESULT ReadOffset(BYTE* buffer, LONGLONG position, LONG length) override
+    {
+        m_reads.push_back({position, length});
+        return m_reads.size() > m_failFrom ? m_failure : m_bytes->ReadOffset(buffer, position, length);
+    }
 
-    void Replace(std::vector<BYTE> bytes);
+    void Replace(std::vector<BYTE> bytes) { m_bytes = std::make_unique<CMemoryByteSource>(std::move(bytes)); }
     // The read with this 0-based number, and every read after it, returns hr.
-    void FailFromRead(size_t readNumber, HRESULT hr = E_FAIL);
+    void FailFromRead(size_t readNumber, HRESULT hr)
+    {
+        m_failFrom = readNumber;
+        m_failure = hr;
+    }
 
     const std::vector<Read>& Reads() const { return m_reads; }
-    size_t ReadCount() const { return m_reads.size(); }
-    LONG LargestRead() const;
     void ClearReads() { m_reads.clear(); }
 
 private:

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -14,8 +13,7 @@ namespace
 struct QtGraphRun
 {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 QtGraphRun QtGraph(const std::vector<std::string>& args)
@@ -25,36 +23,23 @@ QtGraphRun QtGraph(const std::vector<std::string>& args)
     return {status, out.str(), err.str()};
 }
 
-// A file in the test's temporary folder, removed at the end of the scope.
-class TempFile
+std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)
 {
-public:
-    TempFile(const std::string& name, const std::vector<BYTE>& bytes) : m_path(testing::TempDir() + name)
-    {
-        std::ofstream out(m_path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    ~TempFile() { std::remove(m_path.c_str()); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-std::vector<BYTE> FourTrackMovie()
-{
-    return MakeMovie({{QTTrackKind::Video, 1, 2500},
-                      {QTTrackKind::Sound, 2, 48000},
-                      {QTTrackKind::Timecode, 3, 2500},
-                      {QTTrackKind::None, 12, 600}},
-                     600, 282);
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
 }
 } // namespace
 
-TEST(QtGraph, InfoPrintsTheHeaderAndAnAlignedTrackTable)
+TEST(QtGraph, InfoAsTableAndAsJson)
 {
-    TempFile file("qtgraph_info.mov", FourTrackMovie());
-    const QtGraphRun run = QtGraph({"info", file.Path()});
+    const std::string path = WriteTempFile("qtgraph_info.mov", MakeMovie({{QTTrackKind::Video, 1, 2500},
+                                                                          {QTTrackKind::Sound, 2, 48000},
+                                                                          {QTTrackKind::Timecode, 3, 2500},
+                                                                          {QTTrackKind::None, 12, 600}},
+                                                                         600, 282));
+    QtGraphRun run = QtGraph({"info", path});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ("time scale            600\n"
@@ -67,12 +52,8 @@ TEST(QtGraph, InfoPrintsTheHeaderAndAnAlignedTrackTable)
               "    3   3  timecode              2500\n"
               "    4  12  none                   600\n",
               run.out);
-}
 
-TEST(QtGraph, InfoJsonIsOneObject)
-{
-    TempFile file("qtgraph_json.mov", FourTrackMovie());
-    const QtGraphRun run = QtGraph({"info", "--json", file.Path()});
+    run = QtGraph({"info", path, "--json"});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("{\"time_scale\":600,\"duration\":282,\"declared_track_count\":4,\"tracks\":["
               "{\"index\":1,\"id\":1,\"kind\":\"video\",\"media_time_scale\":2500},"
@@ -80,7 +61,7 @@ TEST(QtGraph, InfoJsonIsOneObject)
               "{\"index\":3,\"id\":3,\"kind\":\"timecode\",\"media_time_scale\":2500},"
               "{\"index\":4,\"id\":12,\"kind\":\"none\",\"media_time_scale\":600}]}\n",
               run.out);
-    EXPECT_EQ(run.out, QtGraph({"info", file.Path(), "--json"}).out);
+    std::remove(path.c_str());
 }
 
 TEST(QtGraph, TheBundledSample)
@@ -96,36 +77,29 @@ TEST(QtGraph, TheBundledSample)
               run.out);
 }
 
-TEST(QtGraph, FilesThatDoNotParseGiveOneErrorLine)
+TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
 {
-    TempFile garbage("qtgraph_garbage.mov", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v', 'i', 'e'});
-    QtGraphRun run = QtGraph({"info", garbage.Path()});
+    const std::string garbage = WriteTempFile("qtgraph_garbage.mov", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v'});
+    QtGraphRun run = QtGraph({"info", garbage});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("", run.out);
-    EXPECT_EQ("qtgraph: cannot parse " + garbage.Path() + ": HRESULT 0x80004005\n", run.err);
+    EXPECT_EQ("qtgraph: cannot parse " + garbage + ": HRESULT 0x80004005\n", run.err);
+    std::remove(garbage.c_str());
 
     run = QtGraph({"info", "--json", "/nonexistent/qtp.mov"});
     EXPECT_EQ(1, run.status);
-    EXPECT_EQ("", run.out);
     EXPECT_EQ("qtgraph: cannot open /nonexistent/qtp.mov: HRESULT 0x80070002\n", run.err);
-}
 
-TEST(QtGraph, UsageErrors)
-{
-    const std::vector<std::vector<std::string>> wrong = {
-        {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"},
-    };
-    for (const auto& args : wrong)
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}})
     {
-        const QtGraphRun run = QtGraph(args);
+        run = QtGraph(args);
         EXPECT_EQ(2, run.status);
         EXPECT_EQ("usage: qtgraph info [--json] FILE\n", run.err);
     }
-    EXPECT_EQ(0, QtGraph({"--help"}).status);
 }
 
 TEST(QtGraph, JsonStringsAreEscaped)
 {
-    EXPECT_EQ("\"dvc \"", JsonQuote("dvc "));
-    EXPECT_EQ("\"a\\\"b\\\\c\\n\\t\\u0001\\u001f\"", JsonQuote("a\"b\\c\n\t\x01\x1f"));
+    EXPECT_EQ("\"a\\\"b\\\\c\\n\\t\\u0001\\u001f d\"", JsonQuote("a\"b\\c\n\t\x01\x1f d"));
 }
