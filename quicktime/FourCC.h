@@ -1,0 +1,71 @@
+// Four-character codes, each named once. A code holds its first character in
+// the lowest byte, so the same value is a format code and the first field
+// (Data1) of the media subtype GUID made from it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr uint32_t MakeFourCC(char c0, char c1, char c2, char c3)
+{
+    return static_cast<uint32_t>(static_cast<uint8_t>(c0)) | (static_cast<uint32_t>(static_cast<uint8_t>(c1)) << 8) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(c2)) << 16) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(c3)) << 24);
+}
+
+// The code of four type bytes in file order.
+constexpr uint32_t FourCCFromBytes(const BYTE bytes[4])
+{
+    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+// A code as four wide characters plus the terminator, one character per byte
+// (a zero byte ends the text early, as it would in a C string).
+struct FourCCString
+{
+    wchar_t text[5];
+    const wchar_t* c_str() const { return text; }
+};
+
+FourCCString FourCCToWide(uint32_t code);
+
+namespace FourCC
+{
+// Top level
+inline constexpr uint32_t Ftyp = MakeFourCC('f', 't', 'y', 'p');
+inline constexpr uint32_t Wide = MakeFourCC('w', 'i', 'd', 'e');
+inline constexpr uint32_t Free = MakeFourCC('f', 'r', 'e', 'e');
+inline constexpr uint32_t Mdat = MakeFourCC('m', 'd', 'a', 't');
+inline constexpr uint32_t Moov = MakeFourCC('m', 'o', 'o', 'v');
+// Movie
+inline constexpr uint32_t Mvhd = MakeFourCC('m', 'v', 'h', 'd');
+inline constexpr uint32_t Trak = MakeFourCC('t', 'r', 'a', 'k');
+inline constexpr uint32_t Udta = MakeFourCC('u', 'd', 't', 'a');
+// Track
+inline constexpr uint32_t Tkhd = MakeFourCC('t', 'k', 'h', 'd');
+inline constexpr uint32_t Edts = MakeFourCC('e', 'd', 't', 's');
+inline constexpr uint32_t Elst = MakeFourCC('e', 'l', 's', 't');
+inline constexpr uint32_t Mdia = MakeFourCC('m', 'd', 'i', 'a');
+inline constexpr uint32_t Mdhd = MakeFourCC('m', 'd', 'h', 'd');
+inline constexpr uint32_t Hdlr = MakeFourCC('h', 'd', 'l', 'r');
+inline constexpr uint32_t Minf = MakeFourCC('m', 'i', 'n', 'f');
+// Media information headers
+inline constexpr uint32_t Vmhd = MakeFourCC('v', 'm', 'h', 'd');
+inline constexpr uint32_t Smhd = MakeFourCC('s', 'm', 'h', 'd');
+inline constexpr uint32_t Gmhd = MakeFourCC('g', 'm', 'h', 'd');
+inline constexpr uint32_t Gmin = MakeFourCC('g', 'm', 'i', 'n');
+inline constexpr uint32_t Tmcd = MakeFourCC('t', 'm', 'c', 'd');
+inline constexpr uint32_t Text = MakeFourCC('t', 'e', 'x', 't');
+inline constexpr uint32_t Dinf = MakeFourCC('d', 'i', 'n', 'f');
+inline constexpr uint32_t Dref = MakeFourCC('d', 'r', 'e', 'f');
+// Sample table
+inline constexpr uint32_t Stbl = MakeFourCC('s', 't', 'b', 'l');
+inline constexpr uint32_t Stsd = MakeFourCC('s', 't', 's', 'd');
+inline constexpr uint32_t Stts = MakeFourCC('s', 't', 't', 's');
+inline constexpr uint32_t Stsc = MakeFourCC('s', 't', 's', 'c');
+inline constexpr uint32_t Stsz = MakeFourCC('s', 't', 's', 'z');
+inline constexpr uint32_t Stco = MakeFourCC('s', 't', 'c', 'o');
+inline constexpr uint32_t Co64 = MakeFourCC('c', 'o', '6', '4');
+} // namespace FourCC

@@ -1,0 +1,137 @@
+// The reader reads ahead in blocks; these tests hold it to the results of one
+// source read per field, and to few source reads.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "quicktime/FourCC.h"
+#include "quicktime/QTParser.h"
+#include "tests/support/AtomBuilder.h"
+#include "tests/support/TestByteSource.h"
+
+namespace
+{
+constexpr uint32_t kAbcd = MakeFourCC('a', 'b', 'c', 'd');
+
+// Random bytes with atom sizes (small, or 1 with a small extended size)
+// planted here and there, so that GetNextAtom meets valid and invalid headers.
+std::vector<BYTE> RandomFile(std::mt19937& rng, size_t size)
+{
+    std::vector<BYTE> bytes(size);
+    for (BYTE& b : bytes)
+        b = static_cast<BYTE>(rng());
+    for (size_t i = 0; i + 16 <= size; i += 1 + rng() % 24)
+    {
+        const bool extended = rng() % 5 == 0;
+        std::fill(bytes.begin() + i, bytes.begin() + i + 3, BYTE{0});      // size, high bytes
+        std::fill(bytes.begin() + i + 8, bytes.begin() + i + 15, BYTE{0}); // extended size, high bytes
+        bytes[i + 3] = static_cast<BYTE>(extended ? 1 : rng() % 48);
+        bytes[i + 15] = static_cast<BYTE>(rng() % 48);
+    }
+    return bytes;
+}
+
+// Runs one operation and returns everything the reader reports about it.
+std::vector<LONGLONG> Step(QTParser& r, unsigned op, unsigned arg)
+{
+    std::vector<LONGLONG> seen;
+    switch (op % 7)
+    {
+    case 0: {
+        uint32_t v = 1;
+        seen = {r.ReadUInt32(v), v};
+        break;
+    }
+    case 1: {
+        uint64_t v = 1;
+        seen = {r.ReadUInt64(v), static_cast<LONGLONG>(v)};
+        break;
+    }
+    case 2: {
+        std::vector<BYTE> bytes(arg % 40 + 1, 0xAA);
+        seen = {r.ReadBytes(bytes.data(), static_cast<LONG>(arg % 40))};
+        if (seen[0] > 0)
+            seen.insert(seen.end(), bytes.begin(), bytes.end());
+        break;
+    }
+    case 3: seen = {r.Skip(arg % 30)}; break;
+    case 4: seen = {r.SkipRestOfAtom()}; break;
+    default: {
+        LONGLONG size = 1, payload = 1;
+        uint32_t name = 1;
+        seen = {r.GetNextAtom(size, name, payload), size, name, payload};
+    }
+    }
+    seen.insert(seen.end(), {r.GetCursor(), r.GetAtomStart(), r.GetAtomSize()});
+    return seen;
+}
+} // namespace
+
+TEST(QTParserReadAhead, SameResultsAsOneReadPerField)
+{
+    std::mt19937 rng(20240611);
+    for (int round = 0; round < 400; ++round)
+    {
+        const size_t fileSize = rng() % 600;
+        CTestByteSource source(RandomFile(rng, fileSize));
+        // Regions inside the file, straddling its end, past it, and unbounded.
+        const LONGLONG start = static_cast<LONGLONG>(rng() % (fileSize + 20));
+        const ULONGLONG size = rng() % 4 == 0 ? 0 : rng() % (fileSize + 60);
+        const unsigned opsSeed = static_cast<unsigned>(rng());
+        for (LONG block : {2, 3, 5, 16, 64, 200, QTParser::kDefaultBlockSize})
+        {
+            SCOPED_TRACE(testing::Message() << "round " << round << " block " << block);
+            QTParser expected(&source, start, kAbcd, size, 1); // 1: one exact read per field
+            QTParser actual(&source, start, kAbcd, size, block);
+            std::mt19937 ops(opsSeed);
+            for (int step = 0; step < 80; ++step)
+            {
+                const unsigned op = static_cast<unsigned>(ops()), arg = static_cast<unsigned>(ops());
+                ASSERT_EQ(Step(expected, op, arg), Step(actual, op, arg)) << "step " << step;
+            }
+        }
+    }
+}
+
+TEST(QTParserReadAhead, BlocksNeverReachPastTheRegionEnd)
+{
+    AtomBuilder b;
+    b.Zeros(100).Begin(kAbcd).U32(1).U32(2).U32(3).End().Zeros(1000);
+    CTestByteSource source(b.Bytes());
+    QTParser reader(&source, 100, kAbcd, 20);
+    uint32_t value = 0;
+    for (uint32_t expected = 1; expected <= 3; ++expected)
+    {
+        EXPECT_EQ(4, reader.ReadUInt32(value));
+        EXPECT_EQ(expected, value);
+    }
+    EXPECT_EQ(-1, reader.ReadUInt32(value));
+    ASSERT_EQ(1u, source.Reads().size()); // one block for the header and all three fields
+    EXPECT_EQ(100, source.Reads()[0].position);
+    EXPECT_EQ(20, source.Reads()[0].length);
+}
+
+TEST(QTParserReadAhead, AMillionFieldsTakeAHandfulOfReads)
+{
+    constexpr uint32_t kCount = 1000000;
+    AtomBuilder b;
+    b.Begin(kAbcd);
+    for (uint32_t i = 0; i < kCount; ++i)
+        b.U32(i * 7);
+    const std::vector<BYTE> whole = b.End().Bytes();
+
+    // The whole table, then the same atom cut at 60% of the file, where the
+    // reads must stop exactly after the last whole field.
+    for (const size_t fileSize : {whole.size(), whole.size() * 3 / 5})
+    {
+        SCOPED_TRACE(fileSize);
+        CTestByteSource source(std::vector<BYTE>(whole.begin(), whole.begin() + fileSize));
+        QTParser reader(&source, 0, kAbcd, whole.size());
+        uint32_t value = 0;
+        uint32_t read = 0;
+        while (read < kCount && reader.ReadUInt32(value) == 4 && value == read * 7)
+            ++read;
+        EXPECT_EQ((fileSize - 8) / 4, read);
+        EXPECT_LT(source.Reads().size(), 200u);
+    }
+}

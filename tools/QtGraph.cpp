@@ -1,0 +1,71 @@
+#include "tools/QtGraph.h"
+
+#include <cstdio>
+
+#include "quicktime/FileByteSource.h"
+#include "quicktime/QTMovie.h"
+#include "tools/MovieReport.h"
+#include "tools/ReportWriter.h"
+
+namespace
+{
+const char kUsage[] = "usage: qtgraph info [--json] FILE\n";
+
+std::string HresultText(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(hr));
+    return text;
+}
+
+int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT hr)
+{
+    err << "qtgraph: cannot " << what << ' ' << path << ": HRESULT " << HresultText(hr) << '\n';
+    return 1;
+}
+
+int Info(const std::string& path, bool json, std::ostream& out, std::ostream& err)
+{
+    CFileByteSource source;
+    HRESULT hr = source.Open(path);
+    if (FAILED(hr))
+        return Fail(err, "open", path, hr);
+    QTMovie movie(&source);
+    hr = movie.ParseMovie();
+    if (FAILED(hr))
+        return Fail(err, "parse", path, hr);
+    const MovieReport report = BuildMovieReport(movie);
+    if (json)
+        WriteReportJson(report, out);
+    else
+        WriteReportText(report, out);
+    return 0;
+}
+} // namespace
+
+int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))
+    {
+        out << kUsage;
+        return 0;
+    }
+    bool usageError = args.empty() || args[0] != "info";
+    bool json = false;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < args.size(); ++i)
+    {
+        if (args[i] == "--json")
+            json = true;
+        else if (args[i].size() > 1 && args[i][0] == '-')
+            usageError = true; // an option qtgraph does not know
+        else
+            files.push_back(args[i]);
+    }
+    if (usageError || files.size() != 1)
+    {
+        err << kUsage;
+        return 2;
+    }
+    return Info(files[0], json, out, err);
+}

@@ -1,0 +1,18 @@
+// Prints a MovieReport: as an aligned table for people, or as one JSON object
+// on one line for programs. Both end with a line feed.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "tools/MovieReport.h"
+
+// Header fields as "title  value" lines, a blank line, then the track table:
+// numbers right-aligned, texts left-aligned, columns two spaces apart.
+void WriteReportText(const MovieReport& report, std::ostream& out);
+
+// {"<header key>":value,...,"tracks":[{"<column key>":value,...},...]}
+void WriteReportJson(const MovieReport& report, std::ostream& out);
+
+// text as a JSON string literal, quotes included.
+std::string JsonQuote(const std::string& text);
