@@ -11,22 +11,15 @@
 
 #include <strmif.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 
-class CAsyncReaderBase : public IAsyncReader
+#include "framework/posix/RefCountedObject.h"
+
+class CAsyncReaderBase : public CRefCountedObject<IAsyncReader, IID_IAsyncReader>
 {
 public:
-    CAsyncReaderBase(const CAsyncReaderBase&) = delete;
-    CAsyncReaderBase& operator=(const CAsyncReaderBase&) = delete;
-
-    // IUnknown: IID_IUnknown and IID_IAsyncReader.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // IAsyncReader. Request reads at once and queues the completion for
     // WaitForNext; the sample's start and end times give the byte range
     // (byte position x 10,000,000, as the platform's reader expects).
@@ -53,7 +46,7 @@ public:
 
 protected:
     CAsyncReaderBase() = default;
-    virtual ~CAsyncReaderBase();
+    ~CAsyncReaderBase() override;
 
 private:
     struct Completion
@@ -64,7 +57,6 @@ private:
     };
     HRESULT ReadIntoSample(IMediaSample* pSample);
 
-    std::atomic<ULONG> m_refCount{1};
     std::mutex m_lock; // guards the members below
     std::condition_variable m_changed;
     std::deque<Completion> m_completed;

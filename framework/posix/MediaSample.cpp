@@ -47,7 +47,8 @@ AM_MEDIA_TYPE* CopyMediaType(const AM_MEDIA_TYPE& source)
 } // namespace
 
 CMediaSample::CMediaSample(CMemAllocator* allocator, LONG size, LONG align, LONG prefix)
-    : m_allocator(allocator),
+    : CRefCountedObject(0),
+      m_allocator(allocator),
       m_block(new BYTE[static_cast<size_t>(prefix) + static_cast<size_t>(size) + static_cast<size_t>(align) - 1]),
       m_size(size)
 {
@@ -75,25 +76,6 @@ void CMediaSample::ClearMediaType()
 {
     FreeMediaTypeCopy(m_mediaType);
     m_mediaType = nullptr;
-}
-
-STDMETHODIMP CMediaSample::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMediaSample)
-    {
-        *ppv = static_cast<IMediaSample*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CMediaSample::AddRef()
-{
-    return ++m_refCount;
 }
 
 STDMETHODIMP_(ULONG) CMediaSample::Release()

@@ -6,28 +6,25 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
-#include <atomic>
 #include <memory>
+
+#include "framework/posix/RefCountedObject.h"
 
 class CMemAllocator;
 
-class CMediaSample final : public IMediaSample
+class CMediaSample final : public CRefCountedObject<IMediaSample, IID_IMediaSample>
 {
 public:
     // size usable bytes, aligned to align (a power of two) after prefix bytes.
     // Throws std::bad_alloc.
     CMediaSample(CMemAllocator* allocator, LONG size, LONG align, LONG prefix);
-    ~CMediaSample();
-    CMediaSample(const CMediaSample&) = delete;
-    CMediaSample& operator=(const CMediaSample&) = delete;
+    ~CMediaSample() override;
 
     // Called by the allocator under its lock when it hands the sample out:
     // one reference, all the data length usable, no times, flags or type.
     void Reset();
 
-    // IUnknown: IID_IUnknown and IID_IMediaSample.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
+    // The last Release hands the sample back to its allocator.
     STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP GetPointer(BYTE** ppBuffer) override;
@@ -63,7 +60,6 @@ private:
     std::unique_ptr<BYTE[]> m_block;  // owned memory, prefix and alignment included
     BYTE* m_buffer;                   // the usable bytes inside m_block
     const LONG m_size;
-    std::atomic<ULONG> m_refCount{0};
 
     // Used by one holder at a time, as the platform's samples are.
     LONG m_actual = 0;

@@ -28,33 +28,6 @@ CMemAllocator::CMemAllocator() = default;
 // Every sample is back by now: each one out holds a reference.
 CMemAllocator::~CMemAllocator() = default;
 
-STDMETHODIMP CMemAllocator::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMemAllocator)
-    {
-        *ppv = static_cast<IMemAllocator*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CMemAllocator::AddRef()
-{
-    return ++m_refCount;
-}
-
-STDMETHODIMP_(ULONG) CMemAllocator::Release()
-{
-    const ULONG count = --m_refCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 STDMETHODIMP CMemAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual)
 {
     if (!pRequest || !pActual)

@@ -11,27 +11,20 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "framework/posix/RefCountedObject.h"
+
 class CMediaSample;
 
-class CMemAllocator final : public IMemAllocator
+class CMemAllocator final : public CRefCountedObject<IMemAllocator, IID_IMemAllocator>
 {
 public:
     // S_OK with *ppAllocator holding one reference; E_POINTER, E_OUTOFMEMORY.
     [[nodiscard]] static HRESULT Create(CMemAllocator** ppAllocator);
-
-    CMemAllocator(const CMemAllocator&) = delete;
-    CMemAllocator& operator=(const CMemAllocator&) = delete;
-
-    // IUnknown: IID_IUnknown and IID_IMemAllocator.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // VFW_E_ALREADY_COMMITTED while committed, VFW_E_BUFFERS_OUTSTANDING
     // while samples of an earlier commit are out, VFW_E_BADALIGN unless
@@ -51,11 +44,10 @@ public:
 
 private:
     CMemAllocator();
-    ~CMemAllocator();
+    ~CMemAllocator() override;
     // Requires m_lock. Frees the buffers when decommitted and all are back.
     void FreeIfIdle();
 
-    std::atomic<ULONG> m_refCount{1};
     std::mutex m_lock; // guards the members below and the samples' handout
     std::condition_variable m_sampleFreed;
     ALLOCATOR_PROPERTIES m_props{};

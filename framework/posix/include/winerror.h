@@ -34,6 +34,7 @@ typedef int32_t SCODE;
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_OUTOFMEMORY 14L
+#define ERROR_READ_FAULT 30L
 #define ERROR_INVALID_PARAMETER 87L
 
 // A Win32 error number greater than 0 becomes 0x8007xxxx with its low 16 bits;
