@@ -238,7 +238,9 @@ STDMETHODIMP CFilterGraph::Notify(LONG EventCode, LONG_PTR EventParam1, LONG_PTR
     try
     {
         m_events.push_back(GraphEvent{EventCode, EventParam1, EventParam2});
+        // EC_COMPLETE names its sender; only the run's sinks count, once each.
         if (EventCode == EC_COMPLETE &&
+            std::find(m_sinks.begin(), m_sinks.end(), EventParam2) != m_sinks.end() &&
             std::find(m_completedSinks.begin(), m_completedSinks.end(), EventParam2) == m_completedSinks.end())
             m_completedSinks.push_back(EventParam2);
     }
@@ -250,7 +252,7 @@ STDMETHODIMP CFilterGraph::Notify(LONG EventCode, LONG_PTR EventParam1, LONG_PTR
     {
         if (EndsRun(EventCode))
             m_endCode = EventCode;
-        else if (EventCode == EC_COMPLETE && m_sinksThisRun > 0 && m_completedSinks.size() >= m_sinksThisRun)
+        else if (EventCode == EC_COMPLETE && !m_sinks.empty() && m_completedSinks.size() == m_sinks.size())
             m_endCode = EC_COMPLETE;
     }
     m_eventChanged.notify_all();
@@ -285,9 +287,9 @@ std::vector<IBaseFilter*> CFilterGraph::DownstreamFirst() const
     return order;
 }
 
-size_t CFilterGraph::CountSinks() const
+std::vector<LONG_PTR> CFilterGraph::Sinks() const
 {
-    size_t sinks = 0;
+    std::vector<LONG_PTR> sinks;
     for (const Entry& entry : m_filters)
     {
         bool hasOutput = false;
@@ -300,17 +302,17 @@ size_t CFilterGraph::CountSinks() const
                 connectedInput = true;
         }
         if (connectedInput && !hasOutput)
-            sinks++;
+            sinks.push_back(reinterpret_cast<LONG_PTR>(entry.filter.Get()));
     }
     return sinks;
 }
 
 void CFilterGraph::StartRun()
 {
-    const size_t sinks = CountSinks();
+    std::vector<LONG_PTR> sinks = Sinks();
     std::lock_guard<std::mutex> lock(m_eventLock);
     m_completedSinks.clear();
-    m_sinksThisRun = sinks;
+    m_sinks.swap(sinks);
     m_endCode = 0;
 }
 

@@ -96,7 +96,7 @@ private:
     bool Contains(IBaseFilter* filter) const;
     bool IsNameUsed(const std::wstring& name) const;
     std::vector<IBaseFilter*> DownstreamFirst() const;
-    size_t CountSinks() const;
+    std::vector<LONG_PTR> Sinks() const;
     void StartRun();
     HRESULT StopAll();
 
@@ -108,7 +108,7 @@ private:
     mutable std::mutex m_eventLock; // guards the members below
     std::condition_variable m_eventChanged;
     std::vector<GraphEvent> m_events;
-    std::vector<LONG_PTR> m_completedSinks; // EC_COMPLETE senders this run
-    size_t m_sinksThisRun = 0;
+    std::vector<LONG_PTR> m_sinks;          // this run's sinks (IBaseFilter*)
+    std::vector<LONG_PTR> m_completedSinks; // those that sent EC_COMPLETE
     LONG m_endCode = 0; // the event that ended this run, 0 while it goes on
 };
