@@ -6,6 +6,34 @@
 #include "framework/CBasePin.h"
 #include "framework/CEnumPins.h"
 
+namespace {
+
+// Calls step on every connected pin (unconnected pins never take part in
+// streaming). With untilFailure the walk stops at the first failure;
+// otherwise every pin is visited. Returns the first failure, else S_OK.
+template <class Step>
+HRESULT ForEachConnectedPin(CBaseFilter& filter, bool untilFailure, Step step)
+{
+    HRESULT result = S_OK;
+    const int count = filter.GetPinCount();
+    for (int i = 0; i < count; i++)
+    {
+        CBasePin* pin = filter.GetPin(i);
+        if (!pin)
+            break;
+        if (!pin->IsConnected())
+            continue;
+        const HRESULT hr = step(pin);
+        if (FAILED(hr) && SUCCEEDED(result))
+            result = hr;
+        if (FAILED(hr) && untilFailure)
+            break;
+    }
+    return result;
+}
+
+} // namespace
+
 CBaseFilter::CBaseFilter(LPCWSTR pName, LPUNKNOWN pUnk, CCritSec* pLock, REFCLSID clsid)
     : CUnknown(pName, pUnk), m_clsid(clsid), m_pLock(pLock)
 {
@@ -83,22 +111,7 @@ STDMETHODIMP CBaseFilter::Stop()
     CAutoLock lock(m_pLock);
     HRESULT hr = S_OK;
     if (m_State != State_Stopped)
-    {
-        const int count = GetPinCount();
-        for (int i = 0; i < count; i++)
-        {
-            CBasePin* pin = GetPin(i);
-            if (!pin)
-                break;
-            // Unconnected pins were never activated.
-            if (pin->IsConnected())
-            {
-                const HRESULT hrPin = pin->Inactive();
-                if (FAILED(hrPin) && SUCCEEDED(hr))
-                    hr = hrPin;
-            }
-        }
-    }
+        hr = ForEachConnectedPin(*this, false, [](CBasePin* pin) { return pin->Inactive(); });
     m_State = State_Stopped;
     return hr;
 }
@@ -108,19 +121,9 @@ STDMETHODIMP CBaseFilter::Pause()
     CAutoLock lock(m_pLock);
     if (m_State == State_Stopped)
     {
-        const int count = GetPinCount();
-        for (int i = 0; i < count; i++)
-        {
-            CBasePin* pin = GetPin(i);
-            if (!pin)
-                break;
-            if (pin->IsConnected())
-            {
-                const HRESULT hr = pin->Active();
-                if (FAILED(hr))
-                    return hr;
-            }
-        }
+        const HRESULT hr = ForEachConnectedPin(*this, true, [](CBasePin* pin) { return pin->Active(); });
+        if (FAILED(hr))
+            return hr;
     }
     m_State = State_Paused;
     return S_OK;
@@ -138,19 +141,9 @@ STDMETHODIMP CBaseFilter::Run(REFERENCE_TIME tStart)
     }
     if (m_State != State_Running)
     {
-        const int count = GetPinCount();
-        for (int i = 0; i < count; i++)
-        {
-            CBasePin* pin = GetPin(i);
-            if (!pin)
-                break;
-            if (pin->IsConnected())
-            {
-                const HRESULT hr = pin->Run(tStart);
-                if (FAILED(hr))
-                    return hr;
-            }
-        }
+        const HRESULT hr = ForEachConnectedPin(*this, true, [&](CBasePin* pin) { return pin->Run(tStart); });
+        if (FAILED(hr))
+            return hr;
     }
     m_State = State_Running;
     return S_OK;

@@ -24,27 +24,19 @@ HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pPin, IMemAllocator** ppAl
     if (props.cbAlign == 0)
         props.cbAlign = 1;
 
-    HRESULT hr = pPin->GetAllocator(ppAlloc);
-    if (SUCCEEDED(hr) && *ppAlloc)
-    {
-        hr = DecideBufferSize(*ppAlloc, &props);
-        if (SUCCEEDED(hr))
-        {
-            hr = pPin->NotifyAllocator(*ppAlloc, FALSE);
-            if (SUCCEEDED(hr))
-                return S_OK;
-        }
-    }
-    if (*ppAlloc)
-    {
-        (*ppAlloc)->Release();
-        *ppAlloc = nullptr;
-    }
+    HRESULT hr = TryAllocator(pPin, pPin->GetAllocator(ppAlloc), ppAlloc, &props);
+    if (SUCCEEDED(hr))
+        return hr;
+    return TryAllocator(pPin, InitAllocator(ppAlloc), ppAlloc, &props);
+}
 
-    hr = InitAllocator(ppAlloc);
+HRESULT CBaseOutputPin::TryAllocator(IMemInputPin* pPin, HRESULT hrGot, IMemAllocator** ppAlloc,
+                                     ALLOCATOR_PROPERTIES* pProps)
+{
+    HRESULT hr = hrGot;
     if (SUCCEEDED(hr) && *ppAlloc)
     {
-        hr = DecideBufferSize(*ppAlloc, &props);
+        hr = DecideBufferSize(*ppAlloc, pProps);
         if (SUCCEEDED(hr))
         {
             hr = pPin->NotifyAllocator(*ppAlloc, FALSE);

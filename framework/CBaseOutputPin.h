@@ -65,6 +65,11 @@ public:
     STDMETHODIMP EndFlush() override;
 
 protected:
+    // One DecideAllocator attempt with the allocator that hrGot says was
+    // placed in *ppAlloc: sized, then notified downstream. Releases and nulls
+    // it on failure.
+    HRESULT TryAllocator(IMemInputPin* pPin, HRESULT hrGot, IMemAllocator** ppAlloc, ALLOCATOR_PROPERTIES* pProps);
+
     IMemAllocator* m_pAllocator = nullptr; // owns one reference while connected
     IMemInputPin* m_pInputPin = nullptr;   // owns one reference while connecting/connected
 };

@@ -73,17 +73,23 @@ STDMETHODIMP_(ULONG) CBasePin::NonDelegatingRelease()
     return m_pFilter->Release();
 }
 
+HRESULT CBasePin::CanStartConnection()
+{
+    if (m_Connected)
+        return VFW_E_ALREADY_CONNECTED;
+    if (!IsStopped() && !m_bCanReconnectWhenActive)
+        return VFW_E_NOT_STOPPED;
+    return S_OK;
+}
+
 STDMETHODIMP CBasePin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
 {
     if (!pReceivePin)
         return E_POINTER;
     CAutoLock lock(m_pLock);
-    if (m_Connected)
-        return VFW_E_ALREADY_CONNECTED;
-    if (!IsStopped() && !m_bCanReconnectWhenActive)
-        return VFW_E_NOT_STOPPED;
-
-    HRESULT hr = S_OK;
+    HRESULT hr = CanStartConnection();
+    if (FAILED(hr))
+        return hr;
     CMediaType wanted;
     if (pmt)
     {
@@ -205,12 +211,10 @@ STDMETHODIMP CBasePin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* 
     if (!pConnector || !pmt)
         return E_POINTER;
     CAutoLock lock(m_pLock);
-    if (m_Connected)
-        return VFW_E_ALREADY_CONNECTED;
-    if (!IsStopped() && !m_bCanReconnectWhenActive)
-        return VFW_E_NOT_STOPPED;
-
-    HRESULT hr = CheckConnect(pConnector);
+    HRESULT hr = CanStartConnection();
+    if (FAILED(hr))
+        return hr;
+    hr = CheckConnect(pConnector);
     if (FAILED(hr))
     {
         (void)BreakConnect();

@@ -114,6 +114,9 @@ protected:
     HRESULT AgreeMediaType(IPin* pReceivePin, const CMediaType* pmt);
     HRESULT TryMediaTypes(IPin* pReceivePin, const CMediaType* pmt, IEnumMediaTypes* pEnum);
     HRESULT AttemptConnection(IPin* pReceivePin, const CMediaType* pmt);
+    // VFW_E_ALREADY_CONNECTED or VFW_E_NOT_STOPPED when no connection may
+    // start now; the pin lock must be held.
+    HRESULT CanStartConnection();
     // Disconnect without the state check; the pin lock must be held.
     HRESULT DisconnectInternal();
 

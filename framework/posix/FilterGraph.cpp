@@ -329,20 +329,29 @@ HRESULT CFilterGraph::StopAll()
     return result;
 }
 
+template <class Change>
+HRESULT CFilterGraph::ChangeEveryFilter(Change change)
+{
+    for (IBaseFilter* filter : DownstreamFirst())
+    {
+        const HRESULT hr = change(filter);
+        if (FAILED(hr))
+        {
+            (void)StopAll(); // the failure of the change is the one to report
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
 HRESULT CFilterGraph::Pause()
 {
     CAutoLock lock(&m_lock);
     if (m_state == State_Stopped)
         StartRun();
-    for (IBaseFilter* filter : DownstreamFirst())
-    {
-        const HRESULT hr = filter->Pause();
-        if (FAILED(hr))
-        {
-            (void)StopAll(); // the pause failure is the one to report
-            return hr;
-        }
-    }
+    const HRESULT hr = ChangeEveryFilter([](IBaseFilter* filter) { return filter->Pause(); });
+    if (FAILED(hr))
+        return hr;
     m_state = State_Paused;
     return S_OK;
 }
@@ -356,15 +365,10 @@ HRESULT CFilterGraph::Run()
         if (FAILED(hr))
             return hr;
     }
-    for (IBaseFilter* filter : DownstreamFirst())
-    {
-        const HRESULT hr = filter->Run(0); // no clock: stream time starts at 0
-        if (FAILED(hr))
-        {
-            (void)StopAll(); // the run failure is the one to report
-            return hr;
-        }
-    }
+    // No clock: stream time starts at 0.
+    const HRESULT hr = ChangeEveryFilter([](IBaseFilter* filter) { return filter->Run(0); });
+    if (FAILED(hr))
+        return hr;
     m_state = State_Running;
     return S_OK;
 }

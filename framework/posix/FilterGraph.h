@@ -99,6 +99,10 @@ private:
     std::vector<LONG_PTR> Sinks() const;
     void StartRun();
     HRESULT StopAll();
+    // Applies change to every filter, downstream first; on a failure stops
+    // them all and returns it.
+    template <class Change>
+    HRESULT ChangeEveryFilter(Change change);
 
     CCritSec m_lock; // guards m_filters and m_state; never held by Notify
     std::vector<Entry> m_filters;

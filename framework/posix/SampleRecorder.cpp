@@ -97,17 +97,21 @@ LONG CSampleRecorder::NewSegmentCount() const
     return m_newSegment;
 }
 
-bool CSampleRecorder::WaitForSamples(LONG count, DWORD timeoutMs) const
+template <class Reached>
+bool CSampleRecorder::WaitUntil(DWORD timeoutMs, Reached reached) const
 {
     std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return static_cast<LONG>(m_samples.size()) >= count; });
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), reached);
+}
+
+bool CSampleRecorder::WaitForSamples(LONG count, DWORD timeoutMs) const
+{
+    return WaitUntil(timeoutMs, [&] { return static_cast<LONG>(m_samples.size()) >= count; });
 }
 
 bool CSampleRecorder::WaitForEndOfStream(LONG count, DWORD timeoutMs) const
 {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_endOfStream >= count; });
+    return WaitUntil(timeoutMs, [&] { return m_endOfStream >= count; });
 }
 
 void CSampleRecorder::Clear()

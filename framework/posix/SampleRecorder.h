@@ -51,6 +51,10 @@ public:
     void Clear();
 
 private:
+    // Waits under m_lock until reached() holds; false after timeoutMs.
+    template <class Reached>
+    bool WaitUntil(DWORD timeoutMs, Reached reached) const;
+
     mutable std::mutex m_lock; // guards everything below
     mutable std::condition_variable m_changed;
     std::vector<SinkSampleRecord> m_samples;

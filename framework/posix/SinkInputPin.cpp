@@ -93,21 +93,23 @@ HRESULT CSinkInputPin::BreakConnect()
     return CBasePin::BreakConnect();
 }
 
-HRESULT CSinkInputPin::Active()
+void CSinkInputPin::StartStream(bool accepting)
 {
     CAutoLock lock(m_pLock);
-    m_accepting = true;
+    m_accepting = accepting;
     m_flushing = false;
     m_endOfStream = false;
+}
+
+HRESULT CSinkInputPin::Active()
+{
+    StartStream(true);
     return CBasePin::Active();
 }
 
 HRESULT CSinkInputPin::Inactive()
 {
-    CAutoLock lock(m_pLock);
-    m_accepting = false;
-    m_flushing = false;
-    m_endOfStream = false;
+    StartStream(false);
     return CBasePin::Inactive();
 }
 

@@ -75,6 +75,8 @@ public:
     STDMETHODIMP ReceiveCanBlock() override;
 
 private:
+    // A new stream (or none, when not accepting): no flush, no end yet.
+    void StartStream(bool accepting);
     // S_OK when a sample may be taken now; the rejection otherwise.
     HRESULT ReceiveState();
 
