@@ -1,0 +1,113 @@
+#include "framework/CEnumPins.h"
+
+#include <new>
+
+#include "framework/CBaseFilter.h"
+#include "framework/CBasePin.h"
+
+CEnumPins::CEnumPins(CBaseFilter* pFilter, CEnumPins* pEnumPins) : m_pFilter(pFilter)
+{
+    if (pEnumPins)
+    {
+        m_Position = pEnumPins->m_Position;
+        m_PinCount = pEnumPins->m_PinCount;
+        m_Version = pEnumPins->m_Version;
+    }
+    else
+    {
+        m_Version = pFilter->GetPinVersion();
+        m_PinCount = pFilter->GetPinCount();
+    }
+}
+
+CEnumPins::~CEnumPins() = default;
+
+STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    if (riid == IID_IEnumPins || riid == IID_IUnknown)
+    {
+        *ppv = static_cast<IEnumPins*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CEnumPins::AddRef()
+{
+    return static_cast<ULONG>(++m_cRef);
+}
+
+STDMETHODIMP_(ULONG) CEnumPins::Release()
+{
+    const LONG ref = --m_cRef;
+    if (ref == 0)
+        delete this;
+    return static_cast<ULONG>(ref);
+}
+
+bool CEnumPins::AreWeOutOfSync() const
+{
+    return m_pFilter->GetPinVersion() != m_Version;
+}
+
+STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
+{
+    if (!ppPins)
+        return E_POINTER;
+    if (pcFetched)
+        *pcFetched = 0;
+    else if (cPins > 1)
+        return E_INVALIDARG;
+    if (AreWeOutOfSync())
+        return VFW_E_ENUM_OUT_OF_SYNC;
+
+    ULONG fetched = 0;
+    while (fetched < cPins && m_Position < m_PinCount)
+    {
+        CBasePin* pin = m_pFilter->GetPin(m_Position++);
+        if (!pin)
+            break;
+        pin->AddRef();
+        ppPins[fetched++] = pin;
+    }
+    if (pcFetched)
+        *pcFetched = fetched;
+    return fetched == cPins ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CEnumPins::Skip(ULONG cPins)
+{
+    if (AreWeOutOfSync())
+        return VFW_E_ENUM_OUT_OF_SYNC;
+    const ULONG left = static_cast<ULONG>(m_PinCount - m_Position);
+    if (cPins > left)
+        return S_FALSE;
+    m_Position += static_cast<int>(cPins);
+    return S_OK;
+}
+
+STDMETHODIMP CEnumPins::Reset()
+{
+    m_Version = m_pFilter->GetPinVersion();
+    m_PinCount = m_pFilter->GetPinCount();
+    m_Position = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum)
+{
+    if (!ppEnum)
+        return E_POINTER;
+    *ppEnum = nullptr;
+    if (AreWeOutOfSync())
+        return VFW_E_ENUM_OUT_OF_SYNC;
+    CEnumPins* copy = new (std::nothrow) CEnumPins(m_pFilter.Get(), this);
+    if (!copy)
+        return E_OUTOFMEMORY;
+    *ppEnum = copy;
+    return S_OK;
+}

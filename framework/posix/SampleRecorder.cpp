@@ -1,0 +1,125 @@
+#include "framework/posix/SampleRecorder.h"
+
+#include <vfwmsgs.h>
+
+#include <chrono>
+
+uint64_t Fnv1a64(const BYTE* data, size_t size)
+{
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < size; i++)
+    {
+        hash ^= data[i];
+        hash *= 0x100000001B3ull;
+    }
+    return hash;
+}
+
+void CSampleRecorder::Record(IMediaSample* pSample)
+{
+    SinkSampleRecord record;
+    record.size = pSample->GetActualDataLength();
+    BYTE* data = nullptr;
+    if (record.size > 0 && SUCCEEDED(pSample->GetPointer(&data)) && data)
+        record.hash = Fnv1a64(data, static_cast<size_t>(record.size));
+    else
+        record.hash = Fnv1a64(nullptr, 0);
+    const HRESULT hrTime = pSample->GetTime(&record.start, &record.stop);
+    record.hasStart = SUCCEEDED(hrTime);
+    record.hasStop = hrTime == S_OK; // VFW_S_NO_STOP_TIME: start only
+    record.hasMediaTime = pSample->GetMediaTime(&record.mediaStart, &record.mediaStop) == S_OK;
+    record.syncPoint = pSample->IsSyncPoint() == S_OK;
+    record.discontinuity = pSample->IsDiscontinuity() == S_OK;
+
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_samples.push_back(record);
+    m_changed.notify_all();
+}
+
+void CSampleRecorder::NoteEndOfStream()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_endOfStream++;
+    m_changed.notify_all();
+}
+
+void CSampleRecorder::NoteBeginFlush()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_beginFlush++;
+}
+
+void CSampleRecorder::NoteEndFlush()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_endFlush++;
+}
+
+void CSampleRecorder::NoteNewSegment()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_newSegment++;
+}
+
+std::vector<SinkSampleRecord> CSampleRecorder::Samples() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_samples;
+}
+
+LONG CSampleRecorder::SampleCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return static_cast<LONG>(m_samples.size());
+}
+
+LONG CSampleRecorder::EndOfStreamCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_endOfStream;
+}
+
+LONG CSampleRecorder::BeginFlushCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_beginFlush;
+}
+
+LONG CSampleRecorder::EndFlushCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_endFlush;
+}
+
+LONG CSampleRecorder::NewSegmentCount() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_newSegment;
+}
+
+template <class Reached>
+bool CSampleRecorder::WaitUntil(DWORD timeoutMs, Reached reached) const
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), reached);
+}
+
+bool CSampleRecorder::WaitForSamples(LONG count, DWORD timeoutMs) const
+{
+    return WaitUntil(timeoutMs, [&] { return static_cast<LONG>(m_samples.size()) >= count; });
+}
+
+bool CSampleRecorder::WaitForEndOfStream(LONG count, DWORD timeoutMs) const
+{
+    return WaitUntil(timeoutMs, [&] { return m_endOfStream >= count; });
+}
+
+void CSampleRecorder::Clear()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_samples.clear();
+    m_endOfStream = 0;
+    m_beginFlush = 0;
+    m_endFlush = 0;
+    m_newSegment = 0;
+}

@@ -1,0 +1,44 @@
+// CSinkFilter: the native build's renderer-like sink with one input pin,
+// "In" (CSinkInputPin), that records what arrives. When its stream has ended
+// while it runs (or when it starts running after the end arrived) it reports
+// EC_COMPLETE to the graph, once per run, as renderers do.
+#pragma once
+
+#include <dshow.h>
+
+#include <memory>
+
+#include "framework/CBaseFilter.h"
+#include "framework/CCritSec.h"
+#include "framework/posix/SinkInputPin.h"
+
+class CSinkFilter : public CBaseFilter
+{
+public:
+    // S_OK with *ppSink holding one reference; E_POINTER, E_OUTOFMEMORY.
+    [[nodiscard]] static HRESULT Create(CSinkFilter** ppSink);
+
+    // The input pin (no reference added; it lives as long as the filter).
+    CSinkInputPin* Input() { return m_pin.get(); }
+    CSampleRecorder& Records() { return m_pin->Records(); }
+
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int n) override;
+
+    STDMETHODIMP Stop() override;
+    STDMETHODIMP Run(REFERENCE_TIME tStart) override;
+
+    // Called by the pin when end of stream arrives while it is active.
+    void EndOfStreamArrived();
+    // Called by the pin when a flush ends: a new end of stream is awaited.
+    void StreamRestarted();
+
+private:
+    CSinkFilter();
+    ~CSinkFilter() override;
+
+    CCritSec m_lock; // the filter's state lock, also the pin's lock
+    std::unique_ptr<CSinkInputPin> m_pin;
+    bool m_endPending = false; // end of stream seen this run (m_lock)
+    bool m_completeSent = false; // EC_COMPLETE sent this run (m_lock)
+};

@@ -1,0 +1,180 @@
+// The native filter graph: membership and names, which connections it
+// allows, the order in which filters change state, recorded events and how
+// a run ends.
+#include <gtest/gtest.h>
+
+#include "framework/posix/FilterGraph.h"
+#include "tests/framework/TestFilters.h"
+
+namespace {
+
+class FilterGraphTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_objects = CBaseObject::ObjectsActive();
+        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(m_graph->Release(), 0u);
+        for (CTestFilter* filter : m_filters)
+            EXPECT_EQ(filter->Release(), 0u) << "the graph left a reference to a filter";
+        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
+    }
+    // A filter in the graph with an input pin "In" and/or an output pin "Out".
+    CTestFilter* Add(const std::wstring& name, bool in, bool out)
+    {
+        CTestFilter* filter = CTestFilter::Create(name);
+        filter->log = &m_log;
+        if (in)
+            filter->AddPin<CTestPin>(L"In", PINDIR_INPUT);
+        if (out)
+            filter->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT)->offered = {MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd)};
+        EXPECT_EQ(m_graph->AddFilter(filter, name.c_str()), S_OK);
+        m_filters.push_back(filter);
+        return filter;
+    }
+    static CTestPin* PinOf(CTestFilter* filter, const wchar_t* name)
+    {
+        for (int i = 0; i < filter->GetPinCount(); i++)
+            if (std::wstring(filter->GetPin(i)->Name()) == name)
+                return static_cast<CTestPin*>(filter->GetPin(i));
+        return nullptr;
+    }
+    HRESULT Link(CTestFilter* from, CTestFilter* to)
+    {
+        return m_graph->ConnectDirect(PinOf(from, L"Out"), PinOf(to, L"In"), nullptr);
+    }
+
+    LONG m_objects = 0;
+    CFilterGraph* m_graph = nullptr;
+    std::vector<CTestFilter*> m_filters;
+    CallLog m_log;
+};
+
+TEST_F(FilterGraphTest, NamesAreUniqueAndFiltersJoinTheGraph)
+{
+    CTestFilter* first = Add(L"Parser", false, false);
+    EXPECT_EQ(first->Graph(), static_cast<IFilterGraph*>(m_graph));
+    CTestFilter* second = CTestFilter::Create();
+    m_filters.push_back(second);
+    EXPECT_EQ(m_graph->AddFilter(second, L"Parser"), VFW_S_DUPLICATE_NAME);
+    EXPECT_EQ(m_graph->AddFilter(second, L"Again"), E_INVALIDARG) << "a filter joins once";
+    CTestFilter* unnamed = CTestFilter::Create();
+    m_filters.push_back(unnamed);
+    ASSERT_EQ(m_graph->AddFilter(unnamed, nullptr), S_OK);
+
+    FILTER_INFO info{};
+    ASSERT_EQ(second->QueryFilterInfo(&info), S_OK);
+    EXPECT_STRNE(info.achName, L"Parser");
+    info.pGraph->Release();
+    IBaseFilter* found = nullptr;
+    ASSERT_EQ(m_graph->FindFilterByName(info.achName, &found), S_OK);
+    EXPECT_EQ(found, static_cast<IBaseFilter*>(second));
+    found->Release();
+    ASSERT_EQ(m_graph->FindFilterByName(L"Parser", &found), S_OK);
+    EXPECT_EQ(found, static_cast<IBaseFilter*>(first));
+    found->Release();
+    EXPECT_EQ(m_graph->FindFilterByName(L"Missing", &found), VFW_E_NOT_FOUND);
+
+    ASSERT_EQ(m_graph->RemoveFilter(first), S_OK);
+    EXPECT_EQ(first->Graph(), nullptr);
+    EXPECT_EQ(m_graph->RemoveFilter(first), VFW_E_NOT_FOUND);
+    EXPECT_EQ(first->RefCount(), 1u);
+}
+
+TEST_F(FilterGraphTest, ConnectionsOnlyBetweenItsOwnOutputsAndInputs)
+{
+    CTestFilter* source = Add(L"Source", false, true);
+    CTestFilter* sink = Add(L"Sink", true, false);
+    CTestFilter* outsider = CTestFilter::Create();
+    m_filters.push_back(outsider);
+    CTestPin* stray = outsider->AddPin<CTestPin>(L"In", PINDIR_INPUT);
+
+    EXPECT_EQ(m_graph->ConnectDirect(PinOf(source, L"Out"), stray, nullptr), VFW_E_NOT_IN_GRAPH);
+    EXPECT_EQ(m_graph->ConnectDirect(PinOf(sink, L"In"), PinOf(source, L"Out"), nullptr), VFW_E_INVALID_DIRECTION);
+    EXPECT_EQ(m_graph->ConnectDirect(nullptr, PinOf(sink, L"In"), nullptr), E_POINTER);
+    ASSERT_EQ(Link(source, sink), S_OK);
+
+    // Reconnect keeps the type and goes through the handshake again.
+    PinOf(sink, L"In")->completeConnects = 0;
+    ASSERT_EQ(m_graph->Reconnect(PinOf(sink, L"In")), S_OK);
+    EXPECT_EQ(PinOf(sink, L"In")->completeConnects, 1);
+    EXPECT_EQ(PinOf(sink, L"In")->ConnectionType().subtype, MEDIASUBTYPE_dvsd);
+
+    // Removing a filter takes its connections with it, on both sides.
+    ASSERT_EQ(m_graph->RemoveFilter(sink), S_OK);
+    EXPECT_FALSE(PinOf(source, L"Out")->IsConnected());
+    EXPECT_FALSE(PinOf(sink, L"In")->IsConnected());
+    EXPECT_EQ(m_graph->Reconnect(PinOf(source, L"Out")), VFW_E_NOT_CONNECTED);
+}
+
+TEST_F(FilterGraphTest, StateChangesGoDownstreamFirst)
+{
+    // Added in an order unlike the stream's: sink, source, middle.
+    CTestFilter* sink = Add(L"Sink", true, false);
+    CTestFilter* source = Add(L"Source", false, true);
+    CTestFilter* middle = Add(L"Middle", true, true);
+    ASSERT_EQ(Link(source, middle), S_OK);
+    ASSERT_EQ(Link(middle, sink), S_OK);
+
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    EXPECT_EQ(m_graph->State(), State_Running);
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    const std::vector<std::wstring> expected = {L"Sink Pause",  L"Middle Pause", L"Source Pause",
+                                                L"Sink Run",    L"Middle Run",   L"Source Run",
+                                                L"Sink Stop",   L"Middle Stop",  L"Source Stop"};
+    EXPECT_EQ(m_log.Calls(), expected);
+    EXPECT_EQ(sink->StateNow(), State_Stopped);
+}
+
+TEST_F(FilterGraphTest, AFailedPauseStopsEveryFilterAgain)
+{
+    CTestFilter* source = Add(L"Source", false, true);
+    CTestFilter* sink = Add(L"Sink", true, false);
+    ASSERT_EQ(Link(source, sink), S_OK);
+    source->pauseResult = VFW_E_NO_ALLOCATOR;
+    EXPECT_EQ(m_graph->Run(), VFW_E_NO_ALLOCATOR);
+    EXPECT_EQ(m_graph->State(), State_Stopped);
+    EXPECT_EQ(sink->StateNow(), State_Stopped) << "the sink had paused and must be stopped again";
+    EXPECT_EQ(PinOf(sink, L"In")->inactives, 1);
+}
+
+TEST_F(FilterGraphTest, EventsAndTheEndOfARun)
+{
+    CTestFilter* source = Add(L"Source", false, true);
+    CTestFilter* sink = Add(L"Sink", true, false);
+    ASSERT_EQ(Link(source, sink), S_OK);
+    ASSERT_EQ(m_graph->Run(), S_OK);
+
+    LONG code = -1;
+    EXPECT_EQ(m_graph->WaitForCompletion(10, &code), E_ABORT);
+    EXPECT_EQ(code, 0);
+    // EC_COMPLETE from a filter that is not a sink does not end the run.
+    ASSERT_EQ(source->NotifyEvent(EC_COMPLETE, S_OK, 0), S_OK);
+    EXPECT_EQ(m_graph->WaitForCompletion(0, &code), E_ABORT);
+    ASSERT_EQ(source->NotifyEvent(EC_STREAM_ERROR_STOPPED, VFW_E_FILE_TOO_SHORT, 3), S_OK);
+    ASSERT_EQ(m_graph->WaitForCompletion(INFINITE, &code), S_OK);
+    EXPECT_EQ(code, EC_STREAM_ERROR_STOPPED);
+
+    const std::vector<GraphEvent> events = m_graph->Events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].code, EC_STREAM_ERROR_STOPPED);
+    EXPECT_EQ(events[1].param1, VFW_E_FILE_TOO_SHORT);
+    EXPECT_EQ(events[1].param2, 3);
+
+    // A new run waits afresh; the record of events stays until cleared.
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    EXPECT_EQ(m_graph->WaitForCompletion(0, &code), E_ABORT);
+    ASSERT_EQ(sink->NotifyEvent(EC_COMPLETE, S_OK, 0), S_OK);
+    ASSERT_EQ(m_graph->WaitForCompletion(0, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 2u);
+    m_graph->ClearEvents();
+    EXPECT_TRUE(m_graph->Events().empty());
+}
+
+} // namespace

@@ -1,0 +1,268 @@
+// A push output pin streaming through the native graph into sinks:
+// allocator negotiation, commit and decommit with the filter state, the
+// samples as the sink recorded them, end of stream and EC_COMPLETE, and the
+// sink's test switches (refusals, failures, S_FALSE, delays).
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/posix/FilterGraph.h"
+#include "framework/posix/SinkFilter.h"
+#include "tests/framework/TestFilters.h"
+
+namespace {
+
+class GraphRunTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_objects = CBaseObject::ObjectsActive();
+        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
+        m_source = CTestFilter::Create(L"Source");
+        m_push = m_source->AddPin<CPushPin>(L"Out");
+        ASSERT_EQ(m_graph->AddFilter(m_source, L"Source"), S_OK);
+        m_sink = AddSink(L"Sink");
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(m_graph->Stop(), S_OK);
+        m_graph->Release(); // disconnects and releases every filter
+        m_source->Release();
+        for (CSinkFilter* sink : m_sinks)
+            EXPECT_EQ(sink->Release(), 0u) << "a reference to a sink was left";
+        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects) << "an object was leaked";
+    }
+    CSinkFilter* AddSink(const wchar_t* name)
+    {
+        CSinkFilter* sink = nullptr;
+        EXPECT_EQ(CSinkFilter::Create(&sink), S_OK);
+        EXPECT_EQ(m_graph->AddFilter(sink, name), S_OK);
+        m_sinks.push_back(sink);
+        return sink;
+    }
+    HRESULT Connect(CPushPin* out, CSinkFilter* sink, const AM_MEDIA_TYPE* pmt = nullptr)
+    {
+        return m_graph->ConnectDirect(out, sink->Input(), pmt);
+    }
+    void ExpectPushedStream(CSinkFilter* sink, LONG count)
+    {
+        const std::vector<SinkSampleRecord> samples = sink->Records().Samples();
+        ASSERT_EQ(samples.size(), static_cast<size_t>(count));
+        for (LONG i = 0; i < count; i++)
+        {
+            const SinkSampleRecord& s = samples[static_cast<size_t>(i)];
+            std::vector<BYTE> bytes(static_cast<size_t>(PushedSize(i)));
+            for (LONG k = 0; k < PushedSize(i); k++)
+                bytes[static_cast<size_t>(k)] = PushedByte(i, k);
+            EXPECT_EQ(s.size, PushedSize(i));
+            EXPECT_EQ(s.hash, Fnv1a64(bytes.data(), bytes.size())) << "sample " << i;
+            EXPECT_TRUE(s.hasStart && s.hasStop);
+            EXPECT_EQ(s.start, PushedStart(i));
+            EXPECT_EQ(s.stop, PushedStart(i + 1));
+            EXPECT_TRUE(s.hasMediaTime);
+            EXPECT_EQ(s.mediaStart, i);
+            EXPECT_EQ(s.mediaStop, i + 1);
+            EXPECT_EQ(s.syncPoint, i == 0);
+        }
+    }
+
+    LONG m_objects = 0;
+    CFilterGraph* m_graph = nullptr;
+    CTestFilter* m_source = nullptr;
+    CPushPin* m_push = nullptr;
+    CSinkFilter* m_sink = nullptr;
+    std::vector<CSinkFilter*> m_sinks;
+};
+
+TEST_F(GraphRunTest, FullRunDeliversEverySampleThenCompletes)
+{
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    ALLOCATOR_PROPERTIES notified{};
+    ASSERT_TRUE(m_sink->Input()->GetNotifiedAllocator(&notified, nullptr));
+    EXPECT_EQ(notified.cBuffers, 4);
+    EXPECT_EQ(notified.cbBuffer, 4096);
+
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    LONG code = 0;
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(m_push->pushResult.load(), S_OK);
+    ExpectPushedStream(m_sink, 8);
+    EXPECT_EQ(m_sink->Records().EndOfStreamCount(), 1);
+    EXPECT_EQ(m_sink->Records().NewSegmentCount() + m_sink->Records().BeginFlushCount(), 0);
+
+    const std::vector<GraphEvent> events = m_graph->Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].code, EC_COMPLETE);
+    EXPECT_EQ(events[0].param2, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(m_sink)));
+
+    // A second run starts afresh.
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    m_sink->Records().Clear();
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    ExpectPushedStream(m_sink, 8);
+    EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 2u);
+}
+
+TEST_F(GraphRunTest, CompletionWaitsForEverySink)
+{
+    CPushPin* second = m_source->AddPin<CPushPin>(L"Out 2");
+    HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    second->gate = gate;
+    CSinkFilter* other = AddSink(L"Other");
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    ASSERT_EQ(Connect(second, other), S_OK);
+    other->Input()->SetReceiveDelay(2);
+    EXPECT_EQ(other->Input()->ReceiveCanBlock(), S_OK);
+
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    ASSERT_TRUE(m_sink->Records().WaitForEndOfStream(1, 10000));
+    LONG code = -1;
+    EXPECT_EQ(m_graph->WaitForCompletion(20, &code), E_ABORT) << "one sink is still waiting for its stream";
+    EXPECT_EQ(code, 0);
+
+    ASSERT_TRUE(SetEvent(gate));
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    ExpectPushedStream(m_sink, 8);
+    ExpectPushedStream(other, 8);
+    EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 2u);
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    CloseHandle(gate);
+}
+
+TEST_F(GraphRunTest, SinkFailureEndsTheStream)
+{
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    m_sink->Input()->SetReceiveResultAfter(3, VFW_E_RUNTIME_ERROR);
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    LONG code = 0;
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_ERRORABORT);
+    EXPECT_EQ(m_push->pushResult.load(), VFW_E_RUNTIME_ERROR);
+    ExpectPushedStream(m_sink, 3);
+    EXPECT_EQ(m_sink->Input()->ReceiveCalls(), 4);
+    EXPECT_EQ(m_sink->Records().EndOfStreamCount(), 0);
+    const std::vector<GraphEvent> events = m_graph->Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].param1, VFW_E_RUNTIME_ERROR);
+}
+
+TEST_F(GraphRunTest, SinkSayingFalseStopsDeliveryButNotTheStream)
+{
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    m_sink->Input()->SetReceiveResultAfter(2, S_FALSE);
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    LONG code = 0;
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(m_push->pushResult.load(), S_FALSE);
+    ExpectPushedStream(m_sink, 2);
+    EXPECT_EQ(m_sink->Input()->ReceiveCalls(), 3);
+}
+
+TEST_F(GraphRunTest, EndOfStreamWhilePausedCompletesOnRun)
+{
+    m_push->samplesToPush = 0;
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    ASSERT_EQ(m_graph->Pause(), S_OK);
+    ASSERT_EQ(m_sink->Input()->EndOfStream(), S_OK);
+    LONG code = 0;
+    EXPECT_EQ(m_graph->WaitForCompletion(0, &code), E_ABORT) << "a paused sink reports nothing yet";
+    EXPECT_EQ(m_sink->Input()->Receive(nullptr), E_POINTER);
+
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    ASSERT_TRUE(m_sink->Records().WaitForEndOfStream(2, 10000)); // the pin's own end too
+    EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 1u) << "once per run";
+}
+
+TEST_F(GraphRunTest, AllocatorIsCommittedOnlyWhileActive)
+{
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    IMediaSample* sample = nullptr;
+    EXPECT_EQ(m_push->GetDeliveryBuffer(&sample, nullptr, nullptr, 0), VFW_E_NOT_COMMITTED);
+    ASSERT_EQ(m_graph->Pause(), S_OK);
+    ASSERT_EQ(m_push->GetDeliveryBuffer(&sample, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(m_sink->Input()->Receive(sample), S_OK) << "a paused sink takes samples";
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    EXPECT_EQ(m_sink->Input()->Receive(sample), VFW_E_WRONG_STATE);
+    sample->Release();
+    IMediaSample* late = nullptr;
+    EXPECT_EQ(m_push->GetDeliveryBuffer(&late, nullptr, nullptr, 0), VFW_E_NOT_COMMITTED);
+
+    ASSERT_EQ(m_graph->Disconnect(m_push), S_OK);
+    EXPECT_EQ(m_push->Allocator(), nullptr);
+    EXPECT_EQ(m_push->GetDeliveryBuffer(&sample, nullptr, nullptr, 0), E_NOINTERFACE);
+    EXPECT_EQ(m_push->Deliver(nullptr), VFW_E_NOT_CONNECTED);
+    EXPECT_EQ(m_push->DeliverEndOfStream(), VFW_E_NOT_CONNECTED);
+}
+
+TEST_F(GraphRunTest, DownstreamRequirementsReachDecideBufferSize)
+{
+    const ALLOCATOR_PROPERTIES demand{6, 8192, 16, 0};
+    m_sink->Input()->DemandAllocatorProperties(&demand);
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    EXPECT_EQ(m_push->requirement.cBuffers, 6);
+    EXPECT_EQ(m_push->requirement.cbAlign, 16);
+    EXPECT_EQ(m_push->actual.cBuffers, 6);
+    EXPECT_EQ(m_push->actual.cbBuffer, 8192);
+}
+
+TEST_F(GraphRunTest, AllocatorRefusals)
+{
+    const CMediaType type = m_push->type;
+
+    // A pin that insists on its own properties meets a sink that grants
+    // more: its own allocator is tried next, which the sink refuses.
+    const ALLOCATOR_PROPERTIES demand{16, 4096, 4, 0};
+    m_push->strict = true;
+    m_sink->Input()->DemandAllocatorProperties(&demand);
+    EXPECT_EQ(Connect(m_push, m_sink, &type), E_FAIL);
+    EXPECT_FALSE(m_push->IsConnected());
+    EXPECT_FALSE(m_sink->Input()->IsConnected());
+    EXPECT_EQ(Connect(m_push, m_sink), VFW_E_NO_ACCEPTABLE_TYPES) << "E_FAIL is too general to report";
+
+    // Without a demand the strict pin is content.
+    m_sink->Input()->DemandAllocatorProperties(nullptr);
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    ASSERT_EQ(m_graph->Disconnect(m_push), S_OK);
+    ASSERT_EQ(m_graph->Disconnect(m_sink->Input()), S_OK);
+
+    // A sink that offers none gets the pin's own allocator.
+    m_sink->Input()->SetOfferAllocator(false);
+    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
+    EXPECT_TRUE(m_sink->Input()->GetNotifiedAllocator(nullptr, nullptr));
+    ASSERT_EQ(m_graph->Disconnect(m_push), S_OK);
+    ASSERT_EQ(m_graph->Disconnect(m_sink->Input()), S_OK);
+    EXPECT_FALSE(m_sink->Input()->GetNotifiedAllocator(nullptr, nullptr));
+
+    // A specific refusal survives the search for a type.
+    m_sink->Input()->SetNotifyAllocatorResult(VFW_E_BADALIGN);
+    EXPECT_EQ(Connect(m_push, m_sink), VFW_E_BADALIGN);
+    EXPECT_FALSE(m_sink->Input()->IsConnected());
+
+    // A type the sink does not accept.
+    m_sink->Input()->SetNotifyAllocatorResult(S_OK);
+    const CMediaType audio = MakeType(MEDIATYPE_Audio, MEDIASUBTYPE_PCM);
+    ASSERT_EQ(m_sink->Input()->SetAcceptedType(&audio), S_OK);
+    EXPECT_EQ(Connect(m_push, m_sink, &type), VFW_E_TYPE_NOT_ACCEPTED);
+    EXPECT_EQ(m_sink->Input()->QueryAccept(&type), S_FALSE);
+    EXPECT_EQ(m_sink->Input()->QueryAccept(&audio), S_OK);
+}
+
+TEST_F(GraphRunTest, OutputPinNeedsAMemoryInputPin)
+{
+    CTestFilter* plain = CTestFilter::Create(L"Plain");
+    CTestPin* in = plain->AddPin<CTestPin>(L"In", PINDIR_INPUT);
+    ASSERT_EQ(m_graph->AddFilter(plain, nullptr), S_OK);
+    EXPECT_EQ(m_graph->ConnectDirect(m_push, in, nullptr), E_NOINTERFACE);
+    EXPECT_FALSE(m_push->IsConnected());
+    EXPECT_EQ(m_push->EndOfStream(), E_UNEXPECTED) << "nothing arrives at an output pin";
+    plain->Release();
+}
+
+} // namespace

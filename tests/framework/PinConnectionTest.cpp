@@ -1,0 +1,245 @@
+// The connection handshake of CBasePin: which types are tried in which
+// order, what each refusal returns, and that a failed attempt leaves both
+// pins unconnected with every reference given back.
+#include <gtest/gtest.h>
+
+#include "tests/framework/TestFilters.h"
+
+namespace {
+
+const GUID& SubA = MEDIASUBTYPE_dvsd;
+const GUID& SubB = MEDIASUBTYPE_dvhd;
+const GUID& SubC = MEDIASUBTYPE_dvsl;
+
+class PinConnectionTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_objects = CBaseObject::ObjectsActive();
+        m_up = CTestFilter::Create(L"Up");
+        m_down = CTestFilter::Create(L"Down");
+        m_out = m_up->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT);
+        m_in = m_down->AddPin<CTestPin>(L"In", PINDIR_INPUT);
+    }
+    void TearDown() override
+    {
+        (void)m_out->Disconnect();
+        (void)m_in->Disconnect();
+        EXPECT_EQ(m_up->RefCount(), 1u) << "a reference to the upstream filter was left";
+        EXPECT_EQ(m_down->RefCount(), 1u) << "a reference to the downstream filter was left";
+        m_up->Release();
+        m_down->Release();
+        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
+    }
+    void ExpectUnconnected()
+    {
+        EXPECT_FALSE(m_out->IsConnected());
+        EXPECT_FALSE(m_in->IsConnected());
+        EXPECT_EQ(m_up->RefCount(), 1u);
+        EXPECT_EQ(m_down->RefCount(), 1u);
+    }
+
+    LONG m_objects = 0;
+    CTestFilter* m_up = nullptr;
+    CTestFilter* m_down = nullptr;
+    CTestPin* m_out = nullptr;
+    CTestPin* m_in = nullptr;
+};
+
+TEST_F(PinConnectionTest, FullySpecifiedTypeIsTheOnlyOneTried)
+{
+    m_out->offered = {MakeType(MEDIATYPE_Video, SubA)};
+    m_in->offered = {MakeType(MEDIATYPE_Video, SubB)};
+    const CMediaType wanted = MakeType(MEDIATYPE_Video, SubC);
+
+    ASSERT_EQ(m_out->Connect(m_in, &wanted), S_OK);
+    EXPECT_EQ(m_out->checked, std::vector<GUID>{SubC});
+    EXPECT_EQ(m_in->checked, std::vector<GUID>{SubC});
+    EXPECT_EQ(m_out->GetConnected(), static_cast<IPin*>(m_in));
+    EXPECT_EQ(m_in->GetConnected(), static_cast<IPin*>(m_out));
+    EXPECT_TRUE(m_out->ConnectionType() == wanted);
+    EXPECT_TRUE(m_in->ConnectionType() == wanted);
+    EXPECT_EQ(m_out->completeConnects, 1);
+    EXPECT_EQ(m_in->completeConnects, 1);
+
+    AM_MEDIA_TYPE seen{};
+    ASSERT_EQ(m_in->ConnectionMediaType(&seen), S_OK);
+    EXPECT_EQ(seen.subtype, SubC);
+    FreeMediaType(seen);
+    IPin* peer = nullptr;
+    ASSERT_EQ(m_in->ConnectedTo(&peer), S_OK);
+    EXPECT_EQ(peer, static_cast<IPin*>(m_out));
+    peer->Release();
+
+    EXPECT_EQ(m_out->Connect(m_in, &wanted), VFW_E_ALREADY_CONNECTED);
+    EXPECT_EQ(m_in->ReceiveConnection(m_out, &wanted), VFW_E_ALREADY_CONNECTED);
+}
+
+TEST_F(PinConnectionTest, ReceiverTypesComeFirstThenTheConnectorsOwn)
+{
+    m_out->offered = {MakeType(MEDIATYPE_Video, SubA), MakeType(MEDIATYPE_Video, SubB)};
+    m_in->offered = {MakeType(MEDIATYPE_Video, SubC)};
+    m_in->accepted = {SubB};
+
+    ASSERT_EQ(m_out->Connect(m_in, nullptr), S_OK);
+    // The receiver's own C (refused by itself), then the connector's A and B.
+    EXPECT_EQ(m_in->checked, (std::vector<GUID>{SubC, SubA, SubB}));
+    EXPECT_EQ(m_in->ConnectionType().subtype, SubB);
+    // Each refused attempt was undone on both sides before the next.
+    EXPECT_EQ(m_out->breakConnects, 2);
+    EXPECT_EQ(m_in->breakConnects, 2);
+}
+
+TEST_F(PinConnectionTest, ConnectorTypesFirstWhenItSaysSo)
+{
+    m_out->offered = {MakeType(MEDIATYPE_Video, SubA)};
+    m_in->offered = {MakeType(MEDIATYPE_Video, SubC)};
+    m_out->TryMyTypesFirst();
+    ASSERT_EQ(m_out->Connect(m_in, nullptr), S_OK);
+    EXPECT_EQ(m_in->ConnectionType().subtype, SubA);
+}
+
+TEST_F(PinConnectionTest, PartialTypeNarrowsTheSearch)
+{
+    m_out->offered = {MakeType(MEDIATYPE_Audio, SubA), MakeType(MEDIATYPE_Video, SubA),
+                      MakeType(MEDIATYPE_Video, SubB)};
+    CMediaType partial(&MEDIATYPE_Video);
+    partial.SetSubtype(&SubB);
+    ASSERT_TRUE(partial.IsPartiallySpecified());
+
+    ASSERT_EQ(m_out->Connect(m_in, &partial), S_OK);
+    EXPECT_EQ(m_in->checked, std::vector<GUID>{SubB});
+    EXPECT_EQ(m_in->ConnectionType().majortype, MEDIATYPE_Video);
+}
+
+TEST_F(PinConnectionTest, RefusalsAndTheCodesTheyGive)
+{
+    m_out->offered = {MakeType(MEDIATYPE_Video, SubA)};
+    m_in->accepted = {SubB};
+    const CMediaType typeA = MakeType(MEDIATYPE_Video, SubA);
+
+    // S_FALSE, E_FAIL and E_INVALIDARG say nothing specific.
+    EXPECT_EQ(m_out->Connect(m_in, &typeA), VFW_E_TYPE_NOT_ACCEPTED);
+    m_in->refusal = E_INVALIDARG;
+    EXPECT_EQ(m_out->Connect(m_in, &typeA), VFW_E_TYPE_NOT_ACCEPTED);
+    EXPECT_EQ(m_out->Connect(m_in, nullptr), VFW_E_NO_ACCEPTABLE_TYPES);
+    ExpectUnconnected();
+
+    // A specific code survives the search.
+    m_in->refusal = VFW_E_INVALIDMEDIATYPE;
+    EXPECT_EQ(m_out->Connect(m_in, nullptr), VFW_E_INVALIDMEDIATYPE);
+    ExpectUnconnected();
+
+    // Nothing offered on either side.
+    m_out->offered.clear();
+    EXPECT_EQ(m_out->Connect(m_in, nullptr), VFW_E_NO_ACCEPTABLE_TYPES);
+    ExpectUnconnected();
+}
+
+TEST_F(PinConnectionTest, CheckConnectRefusalOnEitherSide)
+{
+    const CMediaType type = MakeType(MEDIATYPE_Video, SubA);
+    m_in->checkConnectResult = VFW_E_NO_TRANSPORT;
+    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_TRANSPORT);
+    EXPECT_GE(m_in->breakConnects, 1);
+    ExpectUnconnected();
+
+    m_in->checkConnectResult = S_OK;
+    m_out->checkConnectResult = VFW_E_NO_TRANSPORT;
+    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_TRANSPORT);
+    EXPECT_TRUE(m_in->checked.empty()) << "the receiver was asked although the connector refused";
+    ExpectUnconnected();
+
+    // Two output pins.
+    CTestPin* other = m_down->AddPin<CTestPin>(L"Other", PINDIR_OUTPUT);
+    m_out->checkConnectResult = S_OK;
+    EXPECT_EQ(m_out->Connect(other, &type), VFW_E_INVALID_DIRECTION);
+    EXPECT_EQ(other->ReceiveConnection(m_out, &type), VFW_E_INVALID_DIRECTION);
+    ExpectUnconnected();
+}
+
+TEST_F(PinConnectionTest, FailedCompletionUndoesBothSides)
+{
+    const CMediaType type = MakeType(MEDIATYPE_Video, SubA);
+    m_in->completeConnectResult = VFW_E_NO_ALLOCATOR;
+    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_ALLOCATOR);
+    ExpectUnconnected();
+
+    m_in->completeConnectResult = S_OK;
+    m_out->completeConnectResult = VFW_E_NO_ALLOCATOR;
+    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_ALLOCATOR);
+    EXPECT_EQ(m_in->completeConnects, 2);
+    ExpectUnconnected(); // the receiver was told to disconnect again
+
+    m_out->completeConnectResult = S_OK;
+    EXPECT_EQ(m_out->Connect(m_in, &type), S_OK);
+}
+
+TEST_F(PinConnectionTest, ConnectingAndDisconnectingNeedAStoppedFilter)
+{
+    const CMediaType type = MakeType(MEDIATYPE_Video, SubA);
+    ASSERT_EQ(m_up->Pause(), S_OK);
+    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NOT_STOPPED);
+    ASSERT_EQ(m_up->Stop(), S_OK);
+    ASSERT_EQ(m_out->Connect(m_in, &type), S_OK);
+
+    ASSERT_EQ(m_up->Run(0), S_OK);
+    EXPECT_EQ(m_out->Disconnect(), VFW_E_NOT_STOPPED);
+    EXPECT_TRUE(m_out->IsConnected());
+    ASSERT_EQ(m_up->Stop(), S_OK);
+
+    // One side at a time; a second Disconnect has nothing to do.
+    EXPECT_EQ(m_out->Disconnect(), S_OK);
+    EXPECT_FALSE(m_out->IsConnected());
+    EXPECT_TRUE(m_in->IsConnected());
+    EXPECT_EQ(m_out->Disconnect(), S_FALSE);
+    EXPECT_EQ(m_in->Disconnect(), S_OK);
+    ExpectUnconnected();
+
+    IPin* peer = m_out;
+    EXPECT_EQ(m_out->ConnectedTo(&peer), VFW_E_NOT_CONNECTED);
+    EXPECT_EQ(peer, nullptr);
+    AM_MEDIA_TYPE none{};
+    none.lSampleSize = 77;
+    EXPECT_EQ(m_out->ConnectionMediaType(&none), VFW_E_NOT_CONNECTED);
+    EXPECT_EQ(none.majortype, GUID_NULL);
+    EXPECT_EQ(none.lSampleSize, 1u);
+}
+
+TEST_F(PinConnectionTest, PinQueries)
+{
+    PIN_INFO info{};
+    ASSERT_EQ(m_in->QueryPinInfo(&info), S_OK);
+    EXPECT_EQ(info.pFilter, static_cast<IBaseFilter*>(m_down));
+    EXPECT_EQ(info.dir, PINDIR_INPUT);
+    EXPECT_STREQ(info.achName, L"In");
+    EXPECT_EQ(m_down->RefCount(), 2u) << "QueryPinInfo hands out a filter reference";
+    info.pFilter->Release();
+
+    LPWSTR id = nullptr;
+    ASSERT_EQ(m_in->QueryId(&id), S_OK);
+    EXPECT_STREQ(id, L"In");
+    CoTaskMemFree(id);
+
+    m_in->accepted = {SubA};
+    m_in->refusal = E_FAIL;
+    const CMediaType typeA = MakeType(MEDIATYPE_Video, SubA);
+    const CMediaType typeB = MakeType(MEDIATYPE_Video, SubB);
+    EXPECT_EQ(m_in->QueryAccept(&typeA), S_OK);
+    EXPECT_EQ(m_in->QueryAccept(&typeB), S_FALSE) << "a failure must read as 'no', not as an error";
+
+    // A pin's references are its filter's.
+    IPin* pin = nullptr;
+    ASSERT_EQ(m_up->FindPin(L"Out", &pin), S_OK);
+    EXPECT_EQ(m_up->RefCount(), 2u);
+    IQualityControl* quality = nullptr;
+    ASSERT_EQ(pin->QueryInterface(IID_IQualityControl, reinterpret_cast<void**>(&quality)), S_OK);
+    EXPECT_EQ(m_up->RefCount(), 3u);
+    quality->Release();
+    pin->Release();
+    EXPECT_EQ(m_up->FindPin(L"Nope", &pin), VFW_E_NOT_FOUND);
+    EXPECT_EQ(pin, nullptr);
+}
+
+} // namespace

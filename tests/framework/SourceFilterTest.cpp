@@ -1,0 +1,171 @@
+// The native source filters: a file, bytes in memory, and bytes behind a
+// fault-injecting reader, each handed downstream as IAsyncReader by the
+// output pin, through the graph's connection handshake.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "framework/posix/AsyncSourceFilter.h"
+#include "framework/posix/FaultInjectingReader.h"
+#include "framework/posix/FileSourceFilter.h"
+#include "framework/posix/FilterGraph.h"
+#include "tests/framework/TestFilters.h"
+
+namespace {
+
+std::vector<BYTE> Bytes(size_t count)
+{
+    std::vector<BYTE> data(count);
+    for (size_t i = 0; i < count; i++)
+        data[i] = static_cast<BYTE>(i * 7 + 3);
+    return data;
+}
+
+// An input pin that, like a parser's, takes the upstream IAsyncReader in
+// CheckConnect and refuses a peer without one.
+class CReaderPin : public CTestPin
+{
+public:
+    CReaderPin(CBaseFilter* filter, CCritSec* lock) : CTestPin(filter, lock, L"Input", PINDIR_INPUT) {}
+    HRESULT CheckConnect(IPin* pin) override
+    {
+        const HRESULT hr = CTestPin::CheckConnect(pin);
+        if (FAILED(hr))
+            return hr;
+        return pin->QueryInterface(IID_IAsyncReader, reinterpret_cast<void**>(reader.ReleaseAndGetAddressOf()));
+    }
+    HRESULT BreakConnect() override
+    {
+        reader.Reset();
+        return CTestPin::BreakConnect();
+    }
+    ComPtr<IAsyncReader> reader;
+};
+
+class SourceFilterTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_objects = CBaseObject::ObjectsActive();
+        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
+        m_parser = CTestFilter::Create(L"Parser");
+        m_in = m_parser->AddPin<CReaderPin>();
+        m_in->accepted = {MEDIASUBTYPE_NULL, MEDIASUBTYPE_dvsd};
+        ASSERT_EQ(m_graph->AddFilter(m_parser, L"Parser"), S_OK);
+    }
+    void TearDown() override
+    {
+        m_graph->Release();
+        EXPECT_EQ(m_parser->Release(), 0u);
+        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
+    }
+    // Adds the source, connects it to the reader pin, and checks what the
+    // connection carries; the graph holds the source from then on.
+    void ConnectSource(CAsyncSourceFilter* source)
+    {
+        ASSERT_EQ(m_graph->AddFilter(source, L"Source"), S_OK);
+        source->Release();
+        ASSERT_NE(source->Output(), nullptr);
+        ASSERT_EQ(m_graph->ConnectDirect(source->Output(), m_in, nullptr), S_OK);
+        ASSERT_TRUE(m_in->reader);
+        EXPECT_EQ(m_in->ConnectionType().majortype, MEDIATYPE_Stream);
+    }
+
+    LONG m_objects = 0;
+    CFilterGraph* m_graph = nullptr;
+    CTestFilter* m_parser = nullptr;
+    CReaderPin* m_in = nullptr;
+};
+
+TEST_F(SourceFilterTest, FileSourceReadsTheLoadedFile)
+{
+    const std::vector<BYTE> data = Bytes(1000);
+    char path[] = "/tmp/qtp_source_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    close(fd);
+    const std::string narrow(path);
+    const std::wstring wide(narrow.begin(), narrow.end());
+
+    CFileSourceFilter* source = nullptr;
+    ASSERT_EQ(CFileSourceFilter::Create(&source), S_OK);
+    EXPECT_EQ(source->GetPinCount(), 0) << "no pin before a file is loaded";
+    LPOLESTR name = nullptr;
+    EXPECT_EQ(source->GetCurFile(&name, nullptr), E_FAIL);
+    EXPECT_EQ(source->Load(L"/nonexistent/qtp/movie.mov", nullptr), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    ASSERT_EQ(source->Load(wide.c_str(), nullptr), S_OK);
+    CMediaType offered;
+    ASSERT_EQ(source->GetCurFile(&name, &offered), S_OK);
+    EXPECT_EQ(std::wstring(name), wide);
+    CoTaskMemFree(name);
+    EXPECT_EQ(offered.majortype, MEDIATYPE_Stream);
+    IFileSourceFilter* asFileSource = nullptr;
+    ASSERT_EQ(source->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&asFileSource)), S_OK);
+    asFileSource->Release();
+
+    ConnectSource(source);
+    EXPECT_EQ(source->Load(wide.c_str(), nullptr), VFW_E_ALREADY_CONNECTED);
+    LONGLONG total = 0, available = 0;
+    ASSERT_EQ(m_in->reader->Length(&total, &available), S_OK);
+    EXPECT_EQ(total, 1000);
+    std::vector<BYTE> got(16);
+    ASSERT_EQ(m_in->reader->SyncRead(990, 10, got.data()), S_OK);
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 10, data.begin() + 990));
+    EXPECT_EQ(m_in->reader->SyncRead(995, 16, got.data()), S_FALSE) << "past the end";
+    unlink(path);
+}
+
+TEST_F(SourceFilterTest, MemorySourceOffersItsTypeAndItsBytes)
+{
+    CAsyncSourceFilter* source = nullptr;
+    ASSERT_EQ(CAsyncSourceFilter::CreateFromMemory(Bytes(64), &source), S_OK);
+    ConnectSource(source);
+    BYTE got[8] = {};
+    ASSERT_EQ(m_in->reader->SyncRead(8, 8, got), S_OK);
+    EXPECT_EQ(got[0], static_cast<BYTE>(8 * 7 + 3));
+
+    // The pin is the reader: COM identity holds both ways.
+    IPin* pin = nullptr;
+    ASSERT_EQ(m_in->reader->QueryInterface(IID_IPin, reinterpret_cast<void**>(&pin)), S_OK);
+    EXPECT_EQ(pin, static_cast<IPin*>(source->Output()));
+    pin->Release();
+    const CMediaType video = MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd);
+    EXPECT_EQ(source->Output()->QueryAccept(&video), S_FALSE);
+}
+
+TEST_F(SourceFilterTest, FaultInjectingSourceFailsWhenTold)
+{
+    CAsyncSourceFilter* source = nullptr;
+    CFaultInjectingReader* faults = nullptr;
+    ASSERT_EQ(CAsyncSourceFilter::CreateWithFaults(Bytes(64), &source, &faults), S_OK);
+    ConnectSource(source);
+    faults->FailAfter(1, VFW_E_FILE_TOO_SHORT);
+    BYTE got[4] = {};
+    EXPECT_EQ(m_in->reader->SyncRead(0, 4, got), S_OK);
+    EXPECT_EQ(m_in->reader->SyncRead(4, 4, got), VFW_E_FILE_TOO_SHORT);
+    EXPECT_EQ(faults->ReadCount(), 2);
+    faults->Release();
+}
+
+TEST_F(SourceFilterTest, PeerWithoutReaderInterfaceIsRefused)
+{
+    CAsyncSourceFilter* source = nullptr;
+    ASSERT_EQ(CAsyncSourceFilter::CreateFromMemory(Bytes(4), &source), S_OK);
+    ASSERT_EQ(m_graph->AddFilter(source, L"Source"), S_OK);
+    source->Release();
+    CTestFilter* other = CTestFilter::Create(L"Other");
+    CTestPin* plain = other->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT);
+    plain->offered = {MakeType(MEDIATYPE_Stream, MEDIASUBTYPE_NULL)};
+    ASSERT_EQ(m_graph->AddFilter(other, L"Other"), S_OK);
+    EXPECT_EQ(m_graph->ConnectDirect(plain, m_in, nullptr), E_NOINTERFACE);
+    EXPECT_FALSE(m_in->IsConnected());
+    EXPECT_EQ(m_graph->ConnectDirect(source->Output(), m_in, nullptr), S_OK) << "a proper reader still connects";
+    other->Release();
+}
+
+} // namespace
