@@ -5,7 +5,8 @@
 //
 // The implementation is split by concern: QTTrackWalk.cpp (the container
 // walks and headers), QTTrackSampleDescription.cpp ("stsd"),
-// QTTrackSampleTables.cpp (the sample tables and the position in them).
+// QTTrackSampleTables.cpp (the sample tables and the position in them),
+// QTTrackMediaType.cpp (the media type its output pin offers).
 #pragma once
 
 #include <windows.h>
@@ -60,6 +61,22 @@ public:
 
     const QTMediaType& GetMediaType() const { return m_mediaType; }
     void GetMajorType(GUID* majorType) const { *majorType = m_mediaType.majorType; }
+
+    // Media type (QTTrackMediaType.cpp). SetMediaType derives major type,
+    // subtype, frame rate and bit rate from the kind, the format and the media
+    // time scale; the sample description calls it last. The others are its
+    // cases by kind.
+    void SetMediaType();
+    void SetVMediaType();
+    void SetAMediaType();
+    void SetTMediaType();
+    void SetVideoSubType();
+    void SetAudioSubType();
+    void SetTimecodeSubType();
+    // True when the frame is at most 720 pixels wide (or its width unknown):
+    // the video format then starts from interlaced 4:3 defaults, otherwise
+    // from progressive 16:9 ones.
+    bool UsesInterlacedDefaults() const { return m_video.width <= 720; }
 
     const QTSampleTables& GetSampleTables() const { return m_tables; }
 

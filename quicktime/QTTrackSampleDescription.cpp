@@ -89,7 +89,10 @@ HRESULT QTTrack::ParseStsd(QTParser& reader)
     case QTTrackKind::Timecode: hr = ParseTimecodeDescription(reader); break;
     case QTTrackKind::None: break;
     }
-    return hr;
+    if (FAILED(hr))
+        return hr;
+    SetMediaType();
+    return S_OK;
 }
 
 HRESULT QTTrack::ParseVideoDescription(QTParser& reader)
