@@ -153,6 +153,68 @@ TEST(QtGraph, TheBundledSample)
     }
 }
 
+TEST(QtGraph, ChunksInTheOrderThePumpReadsThem)
+{
+    AtomBuilder video;
+    AddStsd(video, VideoDescription(FourCC::Dvc, 720, 480));
+    AddStsc(video, {{1, 2, 1}, {2, 1, 1}});
+    AddStsz(video, 0, {1000, 1200, 900});
+    AddStco(video, {48, 2248});
+    AtomBuilder sound;
+    AddStsd(sound, SoundDescription({}));
+    AddStts(sound, {{2000, 1}});
+    AddStsc(sound, {{1, 1000, 1}, {2, 0, 1}});
+    AddStco(sound, {2000, 5000, 9000});
+    const std::string path =
+        WriteTempFile("qtgraph_chunks.mov", MakeMovie({{QTTrackKind::Video, 1, 2997, 28, video.Bytes()},
+                                                       {QTTrackKind::Sound, 2, 48000, 28, sound.Bytes()},
+                                                       {QTTrackKind::Timecode, 3, 2997, 28, StandardStbl(QTTrackKind::Timecode, 10)}}));
+    QtGraphRun run = QtGraph({"chunks", path});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("track  chunk        offset  samples  sizes\n"
+              "    1      1            48        2  1000 1200\n"
+              "    2      1          2000     1000  4000\n"
+              "    1      2          2248        1  900\n"
+              "stop: track 2 chunk 2 has 0 samples; the pump ends here\n",
+              run.out);
+    run = QtGraph({"chunks", "--json", path});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("[\n"
+              "{\"track\":1,\"chunk\":1,\"offset\":48,\"samples\":2,\"sizes\":[1000,1200]},\n"
+              "{\"track\":2,\"chunk\":1,\"offset\":2000,\"samples\":1000,\"sizes\":[4000]},\n"
+              "{\"track\":1,\"chunk\":2,\"offset\":2248,\"samples\":1,\"sizes\":[900]}\n"
+              "]\n",
+              run.out);
+    std::remove(path.c_str());
+
+    // Tracks beyond the declared count get no pin and are not read.
+    const std::string declaredOne = WriteTempFile(
+        "qtgraph_declared.mov", MakeMoov({{QTTrackKind::Video, 1, 2997, 28, video.Bytes()},
+                                          {QTTrackKind::Sound, 2, 48000, 28, sound.Bytes()}},
+                                         1000, 470, 2));
+    run = QtGraph({"chunks", declaredOne});
+    EXPECT_EQ("track  chunk        offset  samples  sizes\n"
+              "    1      1            48        2  1000 1200\n"
+              "    1      2          2248        1  900\n",
+              run.out);
+    std::remove(declaredOne.c_str());
+}
+
+TEST(QtGraph, ChunksOfTheBundledSampleMatchFfprobe)
+{
+    const char* root = std::getenv("QTP_SOURCE_DIR");
+    ASSERT_NE(nullptr, root);
+    const QtGraphRun run = QtGraph({"chunks", std::string(root) + "/samples/sample.mov"});
+    EXPECT_EQ(0, run.status);
+    // ffprobe -show_packets: video frames of 120000 bytes at 40, 128232, ...;
+    // sound packets of 1024 samples at 120040 and 124136 (one chunk here).
+    EXPECT_EQ(0u, run.out.find("track  chunk        offset  samples  sizes\n"
+                               "    1      1            40        1  120000\n"
+                               "    2      1        120040     2048  8192\n"
+                               "    1      2        128232        1  120000\n"));
+    EXPECT_NE(std::string::npos, run.out.find("    1     12       1389672        3  120000 120000 120000\n"));
+}
+
 TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
 {
     const std::string garbage = WriteTempFile("qtgraph_garbage.mov", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v'});
@@ -167,11 +229,13 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
     EXPECT_EQ("qtgraph: cannot open /nonexistent/qtp.mov: HRESULT 0x80070002\n", run.err);
 
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}})
+             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}, {"chunks"}})
     {
         run = QtGraph(args);
         EXPECT_EQ(2, run.status);
-        EXPECT_EQ("usage: qtgraph info [--json] FILE\n", run.err);
+        EXPECT_EQ("usage: qtgraph info [--json] FILE\n"
+                  "       qtgraph chunks [--json] FILE\n",
+                  run.err);
     }
 }
 
