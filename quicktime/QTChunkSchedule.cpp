@@ -74,6 +74,15 @@ bool QTVideoChunkSamples::Next(QTChunkSample& sample)
     if (m_done >= m_count)
         return false;
     sample.number = static_cast<LONG>(static_cast<uint32_t>(m_first) + static_cast<uint32_t>(m_done));
+    const QTSampleTables& tables = m_track.GetSampleTables();
+    if (tables.sampleSize == 0 && sample.number > 0 && static_cast<size_t>(sample.number) > tables.sampleSizes.size())
+    {
+        // Past the end of a size table every later sample is unknown too and
+        // nothing would be read: a chunk that claims up to 2^31 samples must
+        // not cost 2^31 lookups.
+        m_done = m_count;
+        return false;
+    }
     sample.size = m_track.GetSampleSize(sample.number);
     sample.offset = m_position;
     if (sample.size >= 0)

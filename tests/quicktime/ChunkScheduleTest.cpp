@@ -105,12 +105,13 @@ TEST(ChunkSchedule, LowestOffsetFirstEarlierTrackOnTies)
 TEST(ChunkSchedule, UnknownVideoSizesAreSkippedWithoutTakingRoom)
 {
     // Chunk 1 claims 0xFFFFFFFF (-1) samples: nothing is read and the current
-    // sample moves back to 0, whose size is unknown.
-    Scheduled s({VideoTrack(1, {1000, 1200, 900}, {{1, 0xFFFFFFFFu, 1}, {2, 3, 1}, {3, 2, 1}}, {48, 5000, 9000})});
+    // sample moves back to 0, whose size is unknown. Past the size table the
+    // chunk ends: sample 4 and the 2^31 - 1 after it are never sized.
+    Scheduled s({VideoTrack(1, {1000, 1200, 900}, {{1, 0xFFFFFFFFu, 1}, {2, 3, 1}, {3, 0x7FFFFFFFu, 1}}, {48, 5000, 9000})});
     const std::vector<std::string> expected = {
         "0 48/1 V",
         "0 5000/2 V 0:-1@5000 1:1000@5000 2:1200@6000",
-        "0 9000/3 V 3:900@9000 4:-1@9900",
+        "0 9000/3 V 3:900@9000",
     };
     EXPECT_EQ(expected, RunSchedule(s.tracks));
 }
