@@ -11,9 +11,9 @@
 namespace
 {
 const std::vector<TrackLayout> kTracks = {
-    {QTTrackKind::Video, 1, 2997},
-    {QTTrackKind::Sound, 2, 48000},
-    {QTTrackKind::Timecode, 3, 2997},
+    {QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
+    {QTTrackKind::Sound, 2, 48000, 28, StandardStbl(QTTrackKind::Sound)},
+    {QTTrackKind::Timecode, 3, 2997, 28, StandardStbl(QTTrackKind::Timecode)},
 };
 
 HRESULT ParseBytes(std::vector<BYTE> bytes, LONG* trackCount = nullptr)
