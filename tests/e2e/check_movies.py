@@ -6,8 +6,9 @@
 Writes the movies of movies.py into OUTDIR, then for each one compares
 `qtgraph info --json` and `qtgraph chunks --json` with
 `ffprobe -show_streams -show_packets`: track kinds, format codes, frame sizes,
-channels, sample rates, time scales, and for video every frame's file offset
-and size; for sound, the chunks must cover ffprobe's packets exactly.
+channels, sample rates, time scales, media major types, DV bit rates,
+timecode parameters, and for video every frame's file offset and size; for
+sound, the chunks must cover ffprobe's packets exactly.
 Exits 77 (reported by CTest as skipped) when ffmpeg or ffprobe is missing.
 """
 
@@ -55,7 +56,19 @@ class Checker:
         if ours != theirs:
             self.failures.append(f"{self.movie.name}: {what}: qtgraph {ours!r}, expected {theirs!r}")
 
-    def check_track(self, number: int, track: Dict, stream: Dict, packets: List[Dict]) -> None:
+    def check_timecode(self, where: str, track: Dict, stream: Dict, streams: List[Dict]) -> None:
+        """Drop-frame flag, frames per second and frame duration against the
+        timecode ffmpeg was given and the video's frame rate."""
+        value = stream.get("tags", {}).get("timecode", "")
+        self.expect(f"{where} drop-frame flag", track["timecode_flags"] & 1, 1 if ";" in value else 0)
+        video = [s for s in streams if s["codec_type"] == "video"]
+        if video:
+            num, den = (int(x) for x in video[0]["r_frame_rate"].split("/"))
+            self.expect(f"{where} frame count", track["timecode_frame_count"], round(num / den))
+            self.expect(f"{where} frame duration x frame rate", round(track["timecode_frame_duration"] * num / den),
+                        track["media_time_scale"])
+
+    def check_track(self, number: int, track: Dict, stream: Dict, packets: List[Dict], streams: List[Dict]) -> None:
         where = f"track {number}"
         kind = KINDS.get(stream["codec_type"], "none")
         self.expect(f"{where} kind", track["kind"], kind)
@@ -69,10 +82,14 @@ class Checker:
             self.expect(f"{where} height", track["height"], stream["height"])
             self.expect(f"{where} sample count", track["sample_count"], len(packets))
             self.expect(f"{where} max sample size", track["max_sample_size"], max(int(p["size"]) for p in packets))
+            # DV50 runs at about 57.6 Mbit/s, DV25 at 28.8.
+            self.expect(f"{where} bit rate", track["bit_rate"], 50 if int(stream["bit_rate"]) > 40_000_000 else 25)
         elif kind == "sound":
             self.expect(f"{where} subtype", track["subtype"], fourcc_guid(track["format"]))
             self.expect(f"{where} channels", track["channels"], stream["channels"])
             self.expect(f"{where} sample rate", track["sample_rate"], int(stream["sample_rate"]))
+        elif kind == "timecode":
+            self.check_timecode(where, track, stream, streams)
 
     def check_video_chunks(self, number: int, chunks: List[Dict], packets: List[Dict]) -> None:
         """Every frame's offset and size, frame by frame."""
@@ -126,7 +143,7 @@ class Checker:
         tracks, streams, packets = info["tracks"], probe["streams"], probe["packets"]
         self.expect("track count", len(tracks), len(streams))
         for number, (track, stream) in enumerate(zip(tracks, streams), start=1):
-            self.check_track(number, track, stream, [p for p in packets if p["stream_index"] == number - 1])
+            self.check_track(number, track, stream, [p for p in packets if p["stream_index"] == number - 1], streams)
         self.check_chunks(tracks, chunks, packets)
         return sum(1 for p in packets if p["codec_type"] == "video")
 

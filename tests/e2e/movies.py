@@ -69,17 +69,19 @@ def ffmpeg_command(movie: Movie, path: str) -> List[str]:
         command += ["-f", "lavfi", "-i", f"sine=frequency=440:sample_rate={rate}"]
     if movie.video:
         code, _, pixels, rate = movie.video
-        command += ["-frames:v", str(movie.frames), "-c:v", "dvvideo", "-pix_fmt", pixels, "-tag:v", code]
+        command += ["-c:v", "dvvideo", "-pix_fmt", pixels, "-tag:v", code]
         if movie.video_time_scale:
             command += ["-video_track_timescale", str(movie.video_time_scale)]
-        # As long as the frames, so that the sound ends with the video.
+        # A limit on the frames would end the sound with the first packet:
+        # the length limits both streams.
         num, _, den = rate.partition("/")
         seconds = movie.frames * int(den or 1) / int(num)
     else:
         seconds = movie.frames * 0.04
+    command += ["-t", f"{seconds:.4f}"]
     if movie.sound:
         codec, channels, _ = movie.sound
-        command += ["-t", f"{seconds:.4f}", "-c:a", codec, "-ac", str(channels)]
+        command += ["-c:a", codec, "-ac", str(channels)]
     if movie.timecode:
         command += ["-timecode", movie.timecode]
     command += ["-fflags", "+bitexact", "-map_metadata", "-1", "-f", "mov", path]
