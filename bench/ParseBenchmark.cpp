@@ -89,6 +89,8 @@ BENCHMARK(BM_AvformatOpenInput)->UseManualTime()->Unit(benchmark::kMillisecond)-
 class MedianReporter : public benchmark::ConsoleReporter
 {
 public:
+    MedianReporter() : ConsoleReporter(OO_Tabular) {} // no colours: the output often goes to a file
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
