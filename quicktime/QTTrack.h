@@ -147,6 +147,10 @@ private:
     HRESULT ParseCo64(QTParser& reader);
     HRESULT ParseChunkOffsets(QTParser& reader, bool wide);
 
+    // Media type (QTTrackMediaType.cpp): the major type when the track is of
+    // the kind, then its subtype; GUID_NULL otherwise.
+    void SetMajorType(bool ofThisKind, const GUID& majorType, void (QTTrack::*setSubtype)());
+
     QTTrackKind m_kind = QTTrackKind::None;
     DWORD m_trackId = 0;
     DWORD m_mediaTimeScale = 0;

@@ -50,37 +50,30 @@ void QTTrack::SetMediaType()
 void QTTrack::SetVMediaType()
 {
     DebugPrintW(L"SetVMediaType========================\n");
-    if (!IsVideo())
-    {
-        m_mediaType.majorType = GUID_NULL;
-        return;
-    }
-    m_mediaType.majorType = MEDIATYPE_Video;
-    SetVideoSubType();
+    SetMajorType(IsVideo(), MEDIATYPE_Video, &QTTrack::SetVideoSubType);
 }
 
 void QTTrack::SetAMediaType()
 {
     DebugPrintW(L"SetAMediaType========================\n");
-    if (!IsAudio())
-    {
-        m_mediaType.majorType = GUID_NULL;
-        return;
-    }
-    m_mediaType.majorType = MEDIATYPE_Audio;
-    SetAudioSubType();
+    SetMajorType(IsAudio(), MEDIATYPE_Audio, &QTTrack::SetAudioSubType);
 }
 
 void QTTrack::SetTMediaType()
 {
     DebugPrintW(L"SetTMediaType========================\n");
-    if (!IsTimecode())
+    SetMajorType(IsTimecode(), MEDIATYPE_Timecode, &QTTrack::SetTimecodeSubType);
+}
+
+void QTTrack::SetMajorType(bool ofThisKind, const GUID& majorType, void (QTTrack::*setSubtype)())
+{
+    if (!ofThisKind)
     {
         m_mediaType.majorType = GUID_NULL;
         return;
     }
-    m_mediaType.majorType = MEDIATYPE_Timecode;
-    SetTimecodeSubType();
+    m_mediaType.majorType = majorType;
+    (this->*setSubtype)();
 }
 
 void QTTrack::SetVideoSubType()

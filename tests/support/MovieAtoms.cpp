@@ -212,6 +212,13 @@ std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset)
     return b.Bytes();
 }
 
+TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description)
+{
+    AtomBuilder b;
+    AddStsd(b, description);
+    return {kind, 1, mediaTimeScale, 28, b.Bytes()};
+}
+
 ParsedTrack::ParsedTrack(const TrackLayout& layout)
 {
     AtomBuilder b;

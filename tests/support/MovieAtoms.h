@@ -59,6 +59,9 @@ void AddCo64(AtomBuilder& b, const std::vector<uint64_t>& offsets);
 // firstOffset, 120000 bytes apart.
 std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset = 48);
 
+// A track (ID 1) whose "stbl" holds only an "stsd" with the description.
+TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description);
+
 // A "trak" built from the layout, parsed on its own.
 struct ParsedTrack
 {
