@@ -16,7 +16,6 @@ constexpr uint32_t kVide = MakeFourCC('v', 'i', 'd', 'e');
 constexpr uint32_t kSoun = MakeFourCC('s', 'o', 'u', 'n');
 constexpr uint32_t kAlis = MakeFourCC('a', 'l', 'i', 's');
 constexpr uint32_t kDvcp = MakeFourCC('d', 'v', 'c', 'p');
-constexpr uint32_t kTwos = MakeFourCC('t', 'w', 'o', 's');
 
 constexpr uint32_t kMovieTimeScale = 600;
 constexpr uint32_t kVideoTimeScale = 2500; // 25 frames per second
@@ -67,42 +66,6 @@ void AddHdlr(AtomBuilder& b, uint32_t componentType, uint32_t componentSubtype)
     b.Zeros(12).U8(0).End(); // manufacturer, flags, flags mask; empty name
 }
 
-void AddVideoDescription(AtomBuilder& b)
-{
-    b.Begin(FourCC::Stsd).U32(0).U32(1);
-    b.Begin(kDvcp).Zeros(6).U16(1);                 // reserved, data reference index
-    b.U16(0).U16(0).U32(0).U32(0).U32(0);           // version, revision, vendor, temporal and spatial quality
-    b.U16(720).U16(576);                            // width, height
-    b.U32(0x00480000).U32(0x00480000).U32(0).U16(1); // resolution 72 dpi, data size, frames per sample
-    b.Zeros(32).U16(24).U16(0xFFFF);                // compressor name, depth, no colour table
-    b.End().End();
-}
-
-void AddSoundDescription(AtomBuilder& b, uint32_t rate)
-{
-    b.Begin(FourCC::Stsd).U32(0).U32(1);
-    b.Begin(kTwos).Zeros(6).U16(1);             // reserved, data reference index
-    b.U16(0).U16(0).U32(0);                     // version, revision, vendor
-    b.U16(1).U16(16).U16(0).U16(0).U32(rate << 16); // channels, bits, compression ID, packet size, 16.16 rate
-    b.End().End();
-}
-
-// One-entry "stts" and "stsc", then "stsz" and "stco".
-void AddTables(AtomBuilder& b, uint32_t sampleCount, uint32_t duration, uint32_t samplesPerChunk,
-               uint32_t fixedSize, const std::vector<uint32_t>& sizes, const std::vector<uint32_t>& offsets)
-{
-    b.Begin(FourCC::Stts).U32(0).U32(1).U32(sampleCount).U32(duration).End();
-    b.Begin(FourCC::Stsc).U32(0).U32(1).U32(1).U32(samplesPerChunk).U32(1).End();
-    b.Begin(FourCC::Stsz).U32(0).U32(fixedSize).U32(sampleCount);
-    for (uint32_t size : sizes)
-        b.U32(size);
-    b.End();
-    b.Begin(FourCC::Stco).U32(0).U32(static_cast<uint32_t>(offsets.size()));
-    for (uint32_t offset : offsets)
-        b.U32(offset);
-    b.End();
-}
-
 // tkhd, mdia (mdhd, hdlr, minf (media header, hdlr, dinf, stbl (stsd, tables))).
 template <typename AddStbl>
 void AddTrack(AtomBuilder& b, uint32_t trackId, QTTrackKind kind, uint32_t timeScale, AddStbl addStbl)
@@ -136,13 +99,21 @@ BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
     b.Begin(FourCC::Moov);
     AddMvhd(b, kMovieTimeScale, layout.videoFrames * (kMovieTimeScale / 25), 3);
     AddTrack(b, 1, QTTrackKind::Video, kVideoTimeScale, [&] {
-        AddVideoDescription(b);
-        AddTables(b, layout.videoFrames, kFrameDuration, 1, 0, media.frameSizes, media.frameOffsets);
+        AddStsd(b, VideoDescription(kDvcp, 720, 576));
+        AddStts(b, {{layout.videoFrames, kFrameDuration}});
+        AddStsc(b, {{1, 1, 1}});
+        AddStsz(b, 0, media.frameSizes);
+        AddStco(b, media.frameOffsets);
     });
+    SoundLayout sound;
+    sound.channels = 1;
+    sound.rate = layout.soundRate << 16;
     AddTrack(b, 2, QTTrackKind::Sound, layout.soundRate, [&] {
-        AddSoundDescription(b, layout.soundRate);
-        AddTables(b, soundChunks * layout.soundRate, 1, layout.soundRate, kBytesPerSoundSample, {},
-                  media.soundOffsets);
+        AddStsd(b, SoundDescription(sound));
+        AddStts(b, {{soundChunks * layout.soundRate, 1}});
+        AddStsc(b, {{1, layout.soundRate, 1}});
+        AddStsz(b, kBytesPerSoundSample, {}, soundChunks * layout.soundRate);
+        AddStco(b, media.soundOffsets);
     });
     movie.moov = b.End().Bytes();
     return movie;
