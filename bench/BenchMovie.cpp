@@ -1,0 +1,131 @@
+#include "bench/BenchMovie.h"
+
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+
+#include "quicktime/FourCC.h"
+#include "tests/support/MovieAtoms.h"
+
+namespace
+{
+constexpr uint32_t kQt = MakeFourCC('q', 't', ' ', ' ');
+constexpr uint32_t kMhlr = MakeFourCC('m', 'h', 'l', 'r');
+constexpr uint32_t kDhlr = MakeFourCC('d', 'h', 'l', 'r');
+constexpr uint32_t kVide = MakeFourCC('v', 'i', 'd', 'e');
+constexpr uint32_t kSoun = MakeFourCC('s', 'o', 'u', 'n');
+constexpr uint32_t kAlis = MakeFourCC('a', 'l', 'i', 's');
+constexpr uint32_t kDvcp = MakeFourCC('d', 'v', 'c', 'p');
+
+constexpr uint32_t kMovieTimeScale = 600;
+constexpr uint32_t kVideoTimeScale = 2500; // 25 frames per second
+constexpr uint32_t kFrameDuration = 100;   // video time scale units
+constexpr uint32_t kFramesPerSoundChunk = 25;
+constexpr uint32_t kBytesPerSoundSample = 2; // mono, 16-bit
+
+// Where the media data lies and how it is cut.
+struct MediaLayout
+{
+    std::vector<uint32_t> frameSizes;
+    std::vector<uint32_t> frameOffsets;
+    std::vector<uint32_t> soundOffsets;
+    uint64_t bytes = 0;
+};
+
+// Frame sizes between 1,000 and 3,000 bytes from a fixed pseudo-random sequence.
+MediaLayout LayOutMedia(const BenchMovieLayout& layout, uint64_t start)
+{
+    MediaLayout media;
+    media.frameSizes.reserve(layout.videoFrames);
+    media.frameOffsets.reserve(layout.videoFrames);
+    const uint64_t soundChunkBytes = uint64_t{layout.soundRate} * kBytesPerSoundSample;
+    uint32_t seed = 12345;
+    uint64_t offset = start;
+    for (uint32_t frame = 0; frame < layout.videoFrames; ++frame)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        const uint32_t size = 1000 + (seed >> 16) % 2001;
+        if (offset + size + soundChunkBytes > std::numeric_limits<uint32_t>::max())
+            throw std::length_error("bench movie: media data does not fit 32-bit chunk offsets");
+        media.frameSizes.push_back(size);
+        media.frameOffsets.push_back(static_cast<uint32_t>(offset));
+        offset += size;
+        if (frame % kFramesPerSoundChunk == kFramesPerSoundChunk - 1)
+        {
+            media.soundOffsets.push_back(static_cast<uint32_t>(offset));
+            offset += soundChunkBytes;
+        }
+    }
+    media.bytes = offset - start;
+    return media;
+}
+
+void AddHdlr(AtomBuilder& b, uint32_t componentType, uint32_t componentSubtype)
+{
+    b.Begin(FourCC::Hdlr).U32(0).Code(componentType).Code(componentSubtype);
+    b.Zeros(12).U8(0).End(); // manufacturer, flags, flags mask; empty name
+}
+
+// tkhd, mdia (mdhd, hdlr, minf (media header, hdlr, dinf, stbl (stsd, tables))).
+template <typename AddStbl>
+void AddTrack(AtomBuilder& b, uint32_t trackId, QTTrackKind kind, uint32_t timeScale, AddStbl addStbl)
+{
+    b.Begin(FourCC::Trak);
+    AddTkhd(b, trackId);
+    b.Begin(FourCC::Mdia);
+    AddMdhd(b, timeScale);
+    AddHdlr(b, kMhlr, kind == QTTrackKind::Video ? kVide : kSoun);
+    b.Begin(FourCC::Minf);
+    AddMediaHeader(b, kind);
+    AddHdlr(b, kDhlr, kAlis);
+    AddDinf(b, 28);
+    b.Begin(FourCC::Stbl);
+    addStbl();
+    b.End().End().End().End(); // stbl, minf, mdia, trak
+}
+} // namespace
+
+BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
+{
+    BenchMovie movie;
+    AtomBuilder head;
+    head.Begin(FourCC::Ftyp).Code(kQt).U32(0x200).Code(kQt).End();
+    const MediaLayout media = LayOutMedia(layout, head.Size() + 8);
+    movie.mediaBytes = media.bytes;
+    movie.head = head.Begin(FourCC::Mdat).EndWithSize(8 + media.bytes).Bytes();
+
+    const uint32_t soundChunks = static_cast<uint32_t>(media.soundOffsets.size());
+    AtomBuilder b;
+    b.Begin(FourCC::Moov);
+    AddMvhd(b, kMovieTimeScale, layout.videoFrames * (kMovieTimeScale / 25), 3);
+    AddTrack(b, 1, QTTrackKind::Video, kVideoTimeScale, [&] {
+        AddStsd(b, VideoDescription(kDvcp, 720, 576));
+        AddStts(b, {{layout.videoFrames, kFrameDuration}});
+        AddStsc(b, {{1, 1, 1}});
+        AddStsz(b, 0, media.frameSizes);
+        AddStco(b, media.frameOffsets);
+    });
+    SoundLayout sound;
+    sound.channels = 1;
+    sound.rate = layout.soundRate << 16;
+    AddTrack(b, 2, QTTrackKind::Sound, layout.soundRate, [&] {
+        AddStsd(b, SoundDescription(sound));
+        AddStts(b, {{soundChunks * layout.soundRate, 1}});
+        AddStsc(b, {{1, layout.soundRate, 1}});
+        AddStsz(b, kBytesPerSoundSample, {}, soundChunks * layout.soundRate);
+        AddStco(b, media.soundOffsets);
+    });
+    movie.moov = b.End().Bytes();
+    return movie;
+}
+
+bool WriteBenchMovie(const std::string& path, const BenchMovie& movie)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(movie.head.data()), static_cast<std::streamsize>(movie.head.size()));
+    // Seeking past the end leaves the media data as a hole in the file.
+    out.seekp(static_cast<std::streamoff>(movie.head.size() + movie.mediaBytes));
+    out.write(reinterpret_cast<const char*>(movie.moov.data()), static_cast<std::streamsize>(movie.moov.size()));
+    out.close();
+    return !out.fail();
+}

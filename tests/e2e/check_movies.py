@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""End-to-end check of the parser against ffprobe on movies ffmpeg writes.
+
+    python3 tests/e2e/check_movies.py QTGRAPH OUTDIR
+
+Writes the movies of movies.py into OUTDIR, then for each one compares
+`qtgraph info --json` and `qtgraph chunks --json` with
+`ffprobe -show_streams -show_packets`: track kinds, format codes, frame sizes,
+channels, sample rates, time scales, media major types, DV bit rates,
+timecode parameters, and for video every frame's file offset and size; for
+sound, the chunks must cover ffprobe's packets exactly.
+Exits 77 (reported by CTest as skipped) when ffmpeg or ffprobe is missing.
+"""
+
+import json
+import subprocess
+import sys
+from typing import Dict, List
+
+import movies
+
+KINDS = {"video": "video", "audio": "sound", "data": "timecode"}
+MAJOR_TYPES = {
+    "video": "{73646976-0000-0010-8000-00AA00389B71}",
+    "sound": "{73647561-0000-0010-8000-00AA00389B71}",
+    "timecode": "{0482DEE3-7817-11CF-8A03-00AA006ECB65}",
+}
+# Little-endian integer PCM wider than 16 bits is tagged in24/in32 with an
+# "enda" flag; the parser reports the code reversed.
+LITTLE_ENDIAN_WIDE_PCM = {"pcm_s24le", "pcm_s32le"}
+
+
+def run_json(command: List[str]):
+    result = subprocess.run(command, capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError(f"{' '.join(command)} exited {result.returncode}: {result.stderr.strip()}")
+    return json.loads(result.stdout)
+
+
+def expected_format(stream: Dict) -> str:
+    tag = stream["codec_tag_string"]
+    return tag[::-1] if stream.get("codec_name") in LITTLE_ENDIAN_WIDE_PCM else tag
+
+
+def fourcc_guid(code: str) -> str:
+    data1 = int.from_bytes(code.encode("latin-1"), "little")
+    return "{%08X-0000-0010-8000-00AA00389B71}" % data1
+
+
+class Checker:
+    def __init__(self, movie: movies.Movie):
+        self.movie = movie
+        self.failures: List[str] = []
+
+    def expect(self, what: str, ours, theirs) -> None:
+        if ours != theirs:
+            self.failures.append(f"{self.movie.name}: {what}: qtgraph {ours!r}, expected {theirs!r}")
+
+    def check_timecode(self, where: str, track: Dict, stream: Dict, streams: List[Dict]) -> None:
+        """Drop-frame flag, frames per second and frame duration against the
+        timecode ffmpeg was given and the video's frame rate."""
+        value = stream.get("tags", {}).get("timecode", "")
+        self.expect(f"{where} drop-frame flag", track["timecode_flags"] & 1, 1 if ";" in value else 0)
+        video = [s for s in streams if s["codec_type"] == "video"]
+        if video:
+            num, den = (int(x) for x in video[0]["r_frame_rate"].split("/"))
+            self.expect(f"{where} frame count", track["timecode_frame_count"], round(num / den))
+            self.expect(f"{where} frame duration x frame rate", round(track["timecode_frame_duration"] * num / den),
+                        track["media_time_scale"])
+
+    def check_track(self, number: int, track: Dict, stream: Dict, packets: List[Dict], streams: List[Dict]) -> None:
+        where = f"track {number}"
+        kind = KINDS.get(stream["codec_type"], "none")
+        self.expect(f"{where} kind", track["kind"], kind)
+        self.expect(f"{where} format", track["format"], expected_format(stream))
+        if number <= len(self.movie.formats):
+            self.expect(f"{where} format (movie list)", track["format"], self.movie.formats[number - 1])
+        self.expect(f"{where} media time scale", track["media_time_scale"], int(stream["time_base"].split("/")[1]))
+        self.expect(f"{where} major type", track["major_type"], MAJOR_TYPES.get(kind))
+        if kind == "video":
+            self.expect(f"{where} width", track["width"], stream["width"])
+            self.expect(f"{where} height", track["height"], stream["height"])
+            self.expect(f"{where} sample count", track["sample_count"], len(packets))
+            self.expect(f"{where} max sample size", track["max_sample_size"], max(int(p["size"]) for p in packets))
+            # DV50 runs at about 57.6 Mbit/s, DV25 at 28.8.
+            self.expect(f"{where} bit rate", track["bit_rate"], 50 if int(stream["bit_rate"]) > 40_000_000 else 25)
+        elif kind == "sound":
+            self.expect(f"{where} subtype", track["subtype"], fourcc_guid(track["format"]))
+            self.expect(f"{where} channels", track["channels"], stream["channels"])
+            self.expect(f"{where} sample rate", track["sample_rate"], int(stream["sample_rate"]))
+        elif kind == "timecode":
+            self.check_timecode(where, track, stream, streams)
+
+    def check_video_chunks(self, number: int, chunks: List[Dict], packets: List[Dict]) -> None:
+        """Every frame's offset and size, frame by frame."""
+        frames = []
+        for chunk in chunks:
+            self.expect(f"track {number} chunk {chunk['chunk']} samples", len(chunk["sizes"]), chunk["samples"])
+            offset = chunk["offset"]
+            for size in chunk["sizes"]:
+                frames.append((offset, size))
+                offset += size
+        theirs = [(int(p["pos"]), int(p["size"])) for p in packets]
+        self.expect(f"track {number} frame count", len(frames), len(theirs))
+        for index, (ours, their) in enumerate(zip(frames, theirs), start=1):
+            self.expect(f"track {number} frame {index} (offset, size)", ours, their)
+
+    def check_sound_chunks(self, number: int, chunks: List[Dict], packets: List[Dict]) -> None:
+        """ffprobe cuts a sound chunk into packets of at most 1024 samples:
+        each chunk must be tiled exactly by consecutive packets."""
+        theirs = [(int(p["pos"]), int(p["size"])) for p in packets]
+        next_packet = 0
+        for chunk in chunks:
+            position, end = chunk["offset"], chunk["offset"] + sum(chunk["sizes"])
+            while position < end and next_packet < len(theirs) and theirs[next_packet][0] == position:
+                position += theirs[next_packet][1]
+                next_packet += 1
+            self.expect(f"track {number} chunk {chunk['chunk']} bytes covered by packets", position, end)
+            if position != end:
+                return
+        self.expect(f"track {number} packets covered by chunks", next_packet, len(theirs))
+
+    def check_chunks(self, tracks: List[Dict], chunks: List[Dict], packets: List[Dict]) -> None:
+        offsets = [c["offset"] for c in chunks]
+        self.expect("chunks in ascending file order", offsets, sorted(offsets))
+        for number, track in enumerate(tracks, start=1):
+            mine = [c for c in chunks if c["track"] == number]
+            theirs = [p for p in packets if p["stream_index"] == number - 1]
+            self.expect(f"track {number} chunk numbers", [c["chunk"] for c in mine], list(range(1, len(mine) + 1)))
+            if track["kind"] == "video":
+                self.expect(f"track {number} chunk count", track["chunk_count"], len(mine))
+                self.check_video_chunks(number, mine, theirs)
+            elif track["kind"] == "sound":
+                self.check_sound_chunks(number, mine, theirs)
+            else:
+                self.expect(f"track {number} ({track['kind']}) chunks served", len(mine), 0)
+
+    def check(self, qtgraph: str, path: str) -> int:
+        """Returns the number of video frames compared."""
+        probe = run_json(["ffprobe", "-v", "error", "-show_streams", "-show_packets", "-of", "json", path])
+        info = run_json([qtgraph, "info", "--json", path])
+        chunks = run_json([qtgraph, "chunks", "--json", path])
+        tracks, streams, packets = info["tracks"], probe["streams"], probe["packets"]
+        self.expect("track count", len(tracks), len(streams))
+        for number, (track, stream) in enumerate(zip(tracks, streams), start=1):
+            self.check_track(number, track, stream, [p for p in packets if p["stream_index"] == number - 1], streams)
+        self.check_chunks(tracks, chunks, packets)
+        return sum(1 for p in packets if p["codec_type"] == "video")
+
+
+def main(argv: List[str]) -> int:
+    if len(argv) != 3:
+        print(f"usage: {argv[0]} QTGRAPH OUTDIR", file=sys.stderr)
+        return 2
+    missing = movies.missing_tools()
+    if missing:
+        print(f"SKIPPED: {' and '.join(missing)} not found on PATH (Debian package ffmpeg);"
+              " the end-to-end comparison did not run")
+        return movies.SKIP
+    qtgraph, outdir = argv[1], argv[2]
+    failures = []
+    for movie, path in zip(movies.MOVIES, movies.write_movies(outdir)):
+        checker = Checker(movie)
+        try:
+            frames = checker.check(qtgraph, path)
+        except (RuntimeError, KeyError, ValueError) as error:
+            checker.failures.append(f"{movie.name}: {type(error).__name__}: {error}")
+            frames = 0
+        failures += checker.failures
+        print(f"{'FAIL' if checker.failures else 'ok  '} {movie.name} ({frames} video frames)")
+    for failure in failures:
+        print(failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

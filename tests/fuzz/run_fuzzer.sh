@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the fuzz target with clang (libFuzzer, ASan, UBSan) into build-fuzz/
+# and fuzzes the parser for a bounded time, seeded with the ffmpeg movies of
+# tests/e2e (when ffmpeg is there), the sample movie and movies made with the
+# atom builder, all without their media data. Exits non-zero when the fuzzer
+# finds a failure; the input that caused it is in build-fuzz/artifacts/.
+#
+#   QTP_FUZZ_SECONDS  how long to fuzz (default 60)
+#   QTP_FUZZ_JOBS     build jobs (default: the number of processors)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+seconds="${QTP_FUZZ_SECONDS:-60}"
+jobs="${QTP_FUZZ_JOBS:-$(nproc)}"
+dir=build-fuzz
+
+if ! command -v clang++ >/dev/null; then
+  echo "run_fuzzer: clang++ not found (Debian packages clang, libclang-rt-14-dev)" >&2
+  exit 1
+fi
+
+# The seed maker is a normal-build program (it needs nothing of the fuzz flags).
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j"$jobs" --target qtp_fuzz_seeds >/dev/null
+cmake -S tests/fuzz/libfuzzer -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$dir" -j"$jobs"
+
+movies=()
+if command -v python3 >/dev/null && python3 tests/e2e/movies.py "$dir/movies" >/dev/null; then
+  movies=("$dir"/movies/*.mov)
+else
+  echo "run_fuzzer: no ffmpeg movies among the seeds (ffmpeg, ffprobe or python3 missing)"
+fi
+rm -rf "$dir/seeds"
+build/bin/qtp_fuzz_seeds "$dir/seeds" samples/sample.mov "${movies[@]}"
+mkdir -p "$dir/corpus" "$dir/artifacts"
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# New inputs go to the first folder; the kept regressions run first of all.
+"$dir/bin/qtp_fuzz_movie" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -dict=tests/fuzz/quicktime.dict -artifact_prefix="$dir/artifacts/" -print_final_stats=1 \
+  "$dir/corpus" tests/fuzz/regressions "$dir/seeds"
