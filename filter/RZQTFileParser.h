@@ -12,11 +12,13 @@
 
 #include <windows.h>
 
+// Ahead of the standard headers: with the platform's headers, <memory>
+// before dshow.h meets the string-function deprecations of strsafe.h.
+#include "framework/streams.h"
+
 #include <atomic>
 #include <memory>
 #include <vector>
-
-#include "framework/streams.h"
 
 class CInputPin;
 class QTMovie;
