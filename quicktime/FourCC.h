@@ -68,4 +68,30 @@ inline constexpr uint32_t Stsc = MakeFourCC('s', 't', 's', 'c');
 inline constexpr uint32_t Stsz = MakeFourCC('s', 't', 's', 'z');
 inline constexpr uint32_t Stco = MakeFourCC('s', 't', 'c', 'o');
 inline constexpr uint32_t Co64 = MakeFourCC('c', 'o', '6', '4');
+// Sample description extensions
+inline constexpr uint32_t Pasp = MakeFourCC('p', 'a', 's', 'p');
+inline constexpr uint32_t Wave = MakeFourCC('w', 'a', 'v', 'e');
+inline constexpr uint32_t Frma = MakeFourCC('f', 'r', 'm', 'a');
+inline constexpr uint32_t Enda = MakeFourCC('e', 'n', 'd', 'a');
+// Data formats
+inline constexpr uint32_t In24 = MakeFourCC('i', 'n', '2', '4');
+inline constexpr uint32_t In32 = MakeFourCC('i', 'n', '3', '2');
+inline constexpr uint32_t Dv5n = MakeFourCC('d', 'v', '5', 'n');
+inline constexpr uint32_t Dv5p = MakeFourCC('d', 'v', '5', 'p');
+inline constexpr uint32_t Dv2n = MakeFourCC('d', 'v', '2', 'n');
+inline constexpr uint32_t Dv2p = MakeFourCC('d', 'v', '2', 'p');
+inline constexpr uint32_t Dvc = MakeFourCC('d', 'v', 'c', ' ');
+inline constexpr uint32_t Dvpn = MakeFourCC('d', 'v', 'p', 'n');
+inline constexpr uint32_t Dvpp = MakeFourCC('d', 'v', 'p', 'p');
+inline constexpr uint32_t Hdv2 = MakeFourCC('h', 'd', 'v', '2');
+inline constexpr uint32_t Mx4n = MakeFourCC('m', 'x', '4', 'n');
+inline constexpr uint32_t Mx5n = MakeFourCC('m', 'x', '5', 'n');
+// The private timecode subtype's code
+inline constexpr uint32_t Qtcf = MakeFourCC('Q', 'T', 'C', 'F');
 } // namespace FourCC
+
+// The same four characters in reverse order ("in24" becomes "42ni").
+constexpr uint32_t ReverseFourCC(uint32_t code)
+{
+    return (code >> 24) | ((code >> 8) & 0xFF00) | ((code << 8) & 0xFF0000) | (code << 24);
+}

@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -60,6 +61,8 @@ public:
     // The code of the atom the region covers (0 for the whole file).
     uint32_t GetName() const { return m_name; }
     LONGLONG GetCursor() const { return m_cursor; }
+    // Bytes between the cursor and the region end; INT64_MAX when unbounded.
+    LONGLONG GetRemaining() const { return IsBounded() ? std::max<LONGLONG>(m_regionEnd - m_cursor, 0) : INT64_MAX; }
 
 private:
     bool IsBounded() const { return m_regionSize != 0; }

@@ -7,12 +7,6 @@
 
 #include <vector>
 
-struct QTTimeToSample
-{
-    LONG sampleCount = 0;
-    LONG sampleDuration = 0; // media time scale units
-};
-
 struct QTSampleToChunk
 {
     LONG firstChunk = 0; // 1-based
@@ -22,7 +16,8 @@ struct QTSampleToChunk
 
 struct QTSampleTables
 {
-    std::vector<QTTimeToSample> timeToSample;
+    // Entries of "stts". Only their number is consulted (one entry means one
+    // duration for all samples), so the pairs are read and traced but not kept.
     LONG timeToSampleCount = 0;
 
     // Followed by an end entry whose first chunk is 0x7FFFFFFF.

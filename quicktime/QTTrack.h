@@ -5,7 +5,8 @@
 //
 // The implementation is split by concern: QTTrackWalk.cpp (the container
 // walks and headers), QTTrackSampleDescription.cpp ("stsd"),
-// QTTrackSampleTables.cpp (the sample tables and the position in them).
+// QTTrackSampleTables.cpp (the sample tables and the position in them),
+// QTTrackMediaType.cpp (the media type its output pin offers).
 #pragma once
 
 #include <windows.h>
@@ -61,7 +62,42 @@ public:
     const QTMediaType& GetMediaType() const { return m_mediaType; }
     void GetMajorType(GUID* majorType) const { *majorType = m_mediaType.majorType; }
 
+    // Media type (QTTrackMediaType.cpp). SetMediaType derives major type,
+    // subtype, frame rate and bit rate from the kind, the format and the media
+    // time scale; the sample description calls it last. The others are its
+    // cases by kind.
+    void SetMediaType();
+    void SetVMediaType();
+    void SetAMediaType();
+    void SetTMediaType();
+    void SetVideoSubType();
+    void SetAudioSubType();
+    void SetTimecodeSubType();
+    // True when the frame is at most 720 pixels wide (or its width unknown):
+    // the video format then starts from interlaced 4:3 defaults, otherwise
+    // from progressive 16:9 ones.
+    bool UsesInterlacedDefaults() const { return m_video.width <= 720; }
+
     const QTSampleTables& GetSampleTables() const { return m_tables; }
+
+    // Navigation (QTTrackSampleTables.cpp). Sample and chunk indices are
+    // 1-based; sizes are in bytes; -1 means out of range or unknown.
+    //
+    // Size of the sample with this index: the fixed size whatever the index,
+    // else the table entry.
+    LONG GetSampleSize(LONG index) const;
+    // Size of the current sample: the track's sample size when "stts" has one
+    // entry (0 when sizes are in a table), else the table entry.
+    LONG GetCurrentSampleSize() const;
+    // Samples per chunk of the current chunk, from the sample-to-chunk table.
+    LONG GetSamplesInCurrentChunk() const;
+    // Absolute file offset of the current chunk; -1 once past the last chunk
+    // or when the track has no chunk offsets.
+    LONGLONG GetCurrentCO() const;
+    LONG GetCurrentSampleIndex() const { return m_tables.currentSample; }
+    LONG GetCurrentChunkIndex() const { return m_tables.currentChunk; }
+    void AdvanceSamples(LONG count);
+    void NextChunk();
 
     // The output pin serving this track; not owned.
     COutputPin* GetOutputPin() const { return m_outputPin; }
@@ -95,6 +131,13 @@ private:
 
     // Sample description (QTTrackSampleDescription.cpp)
     HRESULT ParseStsd(QTParser& reader);
+    HRESULT ParseVideoDescription(QTParser& reader);
+    HRESULT ParsePasp(QTParser& reader);
+    HRESULT ParseSoundDescription(QTParser& reader);
+    HRESULT ParseSoundVersion1(QTParser& reader);
+    HRESULT ParseSoundVersion2(QTParser& reader);
+    HRESULT ParseLittleEndianExtension(QTParser& reader);
+    HRESULT ParseTimecodeDescription(QTParser& reader);
 
     // Sample tables (QTTrackSampleTables.cpp)
     HRESULT ParseStts(QTParser& reader);
@@ -102,6 +145,11 @@ private:
     HRESULT ParseStsz(QTParser& reader);
     HRESULT ParseStco(QTParser& reader);
     HRESULT ParseCo64(QTParser& reader);
+    HRESULT ParseChunkOffsets(QTParser& reader, bool wide);
+
+    // Media type (QTTrackMediaType.cpp): the major type when the track is of
+    // the kind, then its subtype; GUID_NULL otherwise.
+    void SetMajorType(bool ofThisKind, const GUID& majorType, void (QTTrack::*setSubtype)());
 
     QTTrackKind m_kind = QTTrackKind::None;
     DWORD m_trackId = 0;

@@ -1,30 +1,260 @@
 // The track's sample tables ("stts", "stsc", "stsz", "stco", "co64") and its
-// position in them.
+// position in them: which chunk comes next, where it lies, how many samples
+// it holds and how large they are.
+#include <algorithm>
+#include <new>
+
+#include "framework/DebugPrint.h"
 #include "quicktime/QTTrack.h"
 
-// Not decoded yet: the track keeps empty tables, so it has no chunks.
-
-HRESULT QTTrack::ParseStts(QTParser& /*reader*/)
+namespace
 {
+// Only this many entries of "stsc" and "stsz" are traced.
+constexpr uint32_t kTracedEntries = 10;
+// First chunk of the entry that ends the sample-to-chunk table.
+constexpr LONG kEndOfTableChunk = 0x7FFFFFFF;
+// A table is reserved up front up to this size; a larger one grows as its
+// entries are read, so a count that a lying atom size lets through costs no
+// more memory than the entries the file really holds.
+constexpr size_t kMaxReservedBytes = size_t{16} << 20;
+
+// True when count entries (and extra more held in memory) fit in what is left
+// of the atom, and the table's length fits a signed 32-bit count.
+bool TableFits(const QTParser& reader, uint32_t count, LONGLONG entrySize, uint32_t extra = 0)
+{
+    return count <= static_cast<uint32_t>(INT32_MAX) - extra &&
+           static_cast<LONGLONG>(count) <= reader.GetRemaining() / entrySize;
+}
+
+// Empties the table and reserves room for count entries; false when that
+// memory cannot be had.
+template <typename Entry>
+bool PrepareTable(std::vector<Entry>& table, size_t count)
+{
+    try
+    {
+        std::vector<Entry>().swap(table);
+        table.reserve(std::min(count, kMaxReservedBytes / sizeof(Entry)));
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+}
+
+template <typename Entry>
+bool Append(std::vector<Entry>& table, const Entry& entry)
+{
+    try
+    {
+        table.push_back(entry);
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+}
+
+// True when a 1-based index lies within a table's declared count and within
+// the entries read of it (fewer when the table was cut short).
+bool InTable(LONG index, LONG count, size_t held)
+{
+    return index >= 1 && index <= count && static_cast<size_t>(index) <= held;
+}
+
+// Wrap-around addition: positions only move forward in any file that makes
+// sense, and a hostile one must not make them overflow.
+LONG AddWrapping(LONG a, LONG b)
+{
+    return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+} // namespace
+
+HRESULT QTTrack::ParseStts(QTParser& reader)
+{
+    (void)reader.Skip(4); // version and flags
+    uint32_t count = 0;
+    if (reader.ReadUInt32(count) < 0)
+        return E_FAIL;
+    DebugPrintW(L"      STTS: %d\n", static_cast<int>(count));
+    if (!TableFits(reader, count, 8))
+        return E_FAIL;
+    m_tables.timeToSampleCount = static_cast<LONG>(count);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint32_t samples = 0;
+        uint32_t duration = 0; // media time scale units
+        if (reader.ReadUInt32(samples) < 0 || reader.ReadUInt32(duration) < 0)
+            return E_FAIL;
+        DebugPrintW(L"        STTS: %d %d\n", static_cast<int>(samples), static_cast<int>(duration));
+    }
     return S_OK;
 }
 
-HRESULT QTTrack::ParseStsc(QTParser& /*reader*/)
+HRESULT QTTrack::ParseStsc(QTParser& reader)
 {
+    (void)reader.Skip(4); // version and flags
+    uint32_t count = 0;
+    if (reader.ReadUInt32(count) < 0)
+        return E_FAIL;
+    if (!TableFits(reader, count, 12, 1) || !PrepareTable(m_tables.sampleToChunk, size_t{count} + 1))
+        return E_FAIL;
+    m_tables.sampleToChunkCount = static_cast<LONG>(count);
+    m_tables.maxSamplesPerChunk = 0;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint32_t first = 0;
+        uint32_t samples = 0;
+        uint32_t id = 0;
+        if (reader.ReadUInt32(first) < 0 || reader.ReadUInt32(samples) < 0 || reader.ReadUInt32(id) < 0)
+            return E_FAIL;
+        const QTSampleToChunk entry{static_cast<LONG>(first), static_cast<LONG>(samples), static_cast<LONG>(id)};
+        if (!Append(m_tables.sampleToChunk, entry))
+            return E_FAIL;
+        m_tables.maxSamplesPerChunk = std::max(m_tables.maxSamplesPerChunk, entry.samplesPerChunk);
+        if (i < kTracedEntries)
+            DebugPrintW(L"     STSC(%d) - %d %d %d\n", static_cast<int>(m_trackId), entry.firstChunk,
+                        entry.samplesPerChunk, entry.descriptionId);
+    }
+    return Append(m_tables.sampleToChunk, QTSampleToChunk{kEndOfTableChunk, 0, 0}) ? S_OK : E_FAIL;
+}
+
+HRESULT QTTrack::ParseStsz(QTParser& reader)
+{
+    (void)reader.Skip(4); // version and flags
+    uint32_t size = 0;
+    if (reader.ReadUInt32(size) < 0)
+        return E_FAIL;
+    // A sound track's sample size is the bytes per sample of its description.
+    if (!IsAudio())
+        m_tables.sampleSize = static_cast<LONG>(size);
+    m_tables.fixedSize = m_tables.sampleSize != 0;
+    uint32_t count = 0;
+    if (reader.ReadUInt32(count) < 0)
+        return E_FAIL;
+    m_tables.sampleCount = static_cast<LONG>(count);
+    DebugPrintW(L"  =======1  STSZ %d %d\n", m_tables.sampleSize, m_tables.sampleCount);
+    if (m_tables.fixedSize)
+    {
+        m_tables.maxSampleSize = m_tables.sampleSize;
+        return S_OK; // no size table is read, even where one follows
+    }
+
+    m_tables.maxSampleSize = 0;
+    if (!TableFits(reader, count, 4) || !PrepareTable(m_tables.sampleSizes, count))
+        return E_FAIL;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint32_t sampleSize = 0;
+        if (reader.ReadUInt32(sampleSize) < 0)
+            return E_FAIL;
+        const LONG bytes = static_cast<LONG>(sampleSize);
+        m_tables.maxSampleSize = std::max(m_tables.maxSampleSize, bytes);
+        if (!Append(m_tables.sampleSizes, bytes))
+            return E_FAIL;
+        if (i < kTracedEntries)
+            DebugPrintW(L"     STSZ(%d) - %d\n", static_cast<int>(m_trackId), bytes);
+    }
+    DebugPrintW(L"  =======2  STSZ %d\n", m_tables.maxSampleSize);
     return S_OK;
 }
 
-HRESULT QTTrack::ParseStsz(QTParser& /*reader*/)
+HRESULT QTTrack::ParseStco(QTParser& reader)
 {
+    return ParseChunkOffsets(reader, false);
+}
+
+HRESULT QTTrack::ParseCo64(QTParser& reader)
+{
+    return ParseChunkOffsets(reader, true);
+}
+
+// "stco" (32-bit offsets, widened without sign) or "co64" (64-bit offsets);
+// the last of the two read is the track's chunk offset table.
+HRESULT QTTrack::ParseChunkOffsets(QTParser& reader, bool wide)
+{
+    (void)reader.Skip(4); // version and flags
+    uint32_t count = 0;
+    if (reader.ReadUInt32(count) < 0)
+        return E_FAIL;
+    if (!TableFits(reader, count, wide ? 8 : 4) || !PrepareTable(m_tables.chunkOffsets, count))
+        return E_FAIL;
+    m_tables.chunkCount = static_cast<LONG>(count);
+    DebugPrintW(L"++++ stcoex starts %d\n", static_cast<int>(count));
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        uint64_t offset = 0;
+        uint32_t offset32 = 0;
+        if (wide ? reader.ReadUInt64(offset) < 0 : reader.ReadUInt32(offset32) < 0)
+            return E_FAIL;
+        if (!Append(m_tables.chunkOffsets, wide ? offset : ULONGLONG{offset32}))
+            return E_FAIL;
+    }
+    m_tables.currentChunk = 1;
     return S_OK;
 }
 
-HRESULT QTTrack::ParseStco(QTParser& /*reader*/)
+LONG QTTrack::GetSampleSize(LONG index) const
 {
-    return S_OK;
+    if (m_tables.sampleSize != 0)
+        return m_tables.sampleSize;
+    if (!InTable(index, m_tables.sampleCount, m_tables.sampleSizes.size()))
+        return -1;
+    return m_tables.sampleSizes[static_cast<size_t>(index - 1)];
 }
 
-HRESULT QTTrack::ParseCo64(QTParser& /*reader*/)
+LONG QTTrack::GetCurrentSampleSize() const
 {
-    return S_OK;
+    if (m_tables.timeToSampleCount == 1)
+        return m_tables.sampleSize;
+    if (m_tables.sampleSize != 0)
+    {
+        DebugPrintW(L"GetCurrentSample: Error: only 1 entry, but not Fixed sized samples\n");
+        return -1;
+    }
+    const LONG current = m_tables.currentSample;
+    if (!InTable(current, m_tables.sampleCount, m_tables.sampleSizes.size()))
+    {
+        DebugPrintW(L"GetCurrentSample: Error: index is too big (%d > %d)\n", current, m_tables.sampleCount);
+        return -1;
+    }
+    const LONG size = m_tables.sampleSizes[static_cast<size_t>(current - 1)];
+    DebugPrintW(L"GetCurrentSampleSize: returning %d [%d]\n", size, current);
+    return size;
+}
+
+LONG QTTrack::GetSamplesInCurrentChunk() const
+{
+    // The entry with the largest first chunk not above the current chunk; the
+    // end entry lets a chunk past the last one keep the last entry's figure.
+    const std::vector<QTSampleToChunk>& table = m_tables.sampleToChunk;
+    for (size_t i = 0; i < table.size(); ++i)
+    {
+        if (table[i].firstChunk > m_tables.currentChunk)
+            return i == 0 ? -1 : table[i - 1].samplesPerChunk;
+    }
+    return -1;
+}
+
+LONGLONG QTTrack::GetCurrentCO() const
+{
+    const LONG chunk = m_tables.currentChunk;
+    if (!InTable(chunk, m_tables.chunkCount, m_tables.chunkOffsets.size()))
+    {
+        DebugPrintW(L"GetCurrentCO %d is out of range [1 - %d]\n", chunk, m_tables.chunkCount);
+        return -1;
+    }
+    return static_cast<LONGLONG>(m_tables.chunkOffsets[static_cast<size_t>(chunk - 1)]);
+}
+
+void QTTrack::AdvanceSamples(LONG count)
+{
+    m_tables.currentSample = AddWrapping(m_tables.currentSample, count);
+}
+
+void QTTrack::NextChunk()
+{
+    m_tables.currentChunk = AddWrapping(m_tables.currentChunk, 1);
 }

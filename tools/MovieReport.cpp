@@ -1,19 +1,119 @@
 #include "tools/MovieReport.h"
 
+#include <cstdio>
+
+#include "tools/MediaTypeNames.h"
+
 namespace
 {
-struct TrackColumn
+ReportField Single(const char* title, const char* key, ReportValue value)
 {
-    ReportColumn column;
-    ReportValue (*value)(LONG index, const QTTrack& track); // index is 1-based
-};
+    std::string text = ReportText(value);
+    return {title, std::move(text), {{key, std::move(value)}}};
+}
 
-const TrackColumn kTrackColumns[] = {
-    {{"index", "index"}, [](LONG index, const QTTrack&) { return ReportValue::Number(index); }},
-    {{"id", "id"}, [](LONG, const QTTrack& t) { return ReportValue::Number(t.GetTrackId()); }},
-    {{"kind", "kind"}, [](LONG, const QTTrack& t) { return ReportValue::Text(TrackKindName(t.GetKind())); }},
-    {{"media time scale", "media_time_scale"},
-     [](LONG, const QTTrack& t) { return ReportValue::Number(t.GetMediaTimeScale()); }},
+ReportField Number(const char* title, const char* key, LONGLONG value)
+{
+    return Single(title, key, ReportValue::Number(value));
+}
+
+std::string Hex(unsigned value, int digits)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+// The four data-format characters as UTF-8 (each byte one character, as the
+// platform shows a four-character code; a zero byte ends the name).
+std::string FormatName(const QTTrack& track)
+{
+    std::string name;
+    const FourCCString wide = track.GetFormatName();
+    for (const wchar_t* c = wide.c_str(); *c; ++c)
+    {
+        const unsigned code = static_cast<unsigned>(*c);
+        if (code < 0x80)
+        {
+            name += static_cast<char>(code);
+        }
+        else
+        {
+            name += static_cast<char>(0xC0 | (code >> 6));
+            name += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return name;
+}
+
+// A GUID of the media type: shown by its platform name where it has one; in
+// JSON always as the GUID, with the name (or null) beside it.
+ReportField MediaGuid(const char* title, const char* key, const char* nameKey, const GUID& guid)
+{
+    const char* name = MediaGuidName(guid);
+    const std::string text = GuidString(guid);
+    return {title,
+            name ? name : text,
+            {{key, ReportValue::Text(text)}, {nameKey, name ? ReportValue::Text(name) : ReportValue::Null()}}};
+}
+
+using TrackField = ReportField (*)(LONG index, const QTTrack& track); // index is 1-based
+
+const TrackField kTrackFields[] = {
+    [](LONG index, const QTTrack&) { return Number("index", "index", index); },
+    [](LONG, const QTTrack& t) { return Number("id", "id", t.GetTrackId()); },
+    [](LONG, const QTTrack& t) { return Single("kind", "kind", ReportValue::Text(TrackKindName(t.GetKind()))); },
+    [](LONG, const QTTrack& t) { return Number("media time scale", "media_time_scale", t.GetMediaTimeScale()); },
+    [](LONG, const QTTrack& t) {
+        const std::string name = FormatName(t);
+        return ReportField{"format", "'" + name + "'", {{"format", ReportValue::Text(name)}}};
+    },
+    [](LONG, const QTTrack& t) {
+        const uint32_t code = t.GetSampleDescription().formatCode;
+        return ReportField{"format code", Hex(code, 8), {{"format_code", ReportValue::Number(code)}}};
+    },
+    [](LONG, const QTTrack& t) {
+        const QTVideoFormat& v = t.GetVideoFormat();
+        return ReportField{"frame size",
+                           std::to_string(v.width) + " x " + std::to_string(v.height),
+                           {{"width", ReportValue::Number(v.width)}, {"height", ReportValue::Number(v.height)}}};
+    },
+    [](LONG, const QTTrack& t) {
+        const QTVideoFormat& v = t.GetVideoFormat();
+        return ReportField{
+            "picture aspect",
+            std::to_string(v.pictureAspectX) + ":" + std::to_string(v.pictureAspectY),
+            {{"aspect_x", ReportValue::Number(v.pictureAspectX)}, {"aspect_y", ReportValue::Number(v.pictureAspectY)}}};
+    },
+    [](LONG, const QTTrack& t) { return Number("channels", "channels", t.GetSoundFormat().channels); },
+    [](LONG, const QTTrack& t) { return Number("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample); },
+    [](LONG, const QTTrack& t) { return Number("sample rate", "sample_rate", t.GetSoundFormat().sampleRate); },
+    [](LONG, const QTTrack& t) {
+        const DWORD flags = t.GetTimecodeFormat().flags;
+        return ReportField{"timecode flags", Hex(flags, 1), {{"timecode_flags", ReportValue::Number(flags)}}};
+    },
+    [](LONG, const QTTrack& t) {
+        return Number("timecode frame duration", "timecode_frame_duration", t.GetTimecodeFormat().frameDuration);
+    },
+    [](LONG, const QTTrack& t) {
+        return Number("timecode frame count", "timecode_frame_count", t.GetTimecodeFormat().frameCount);
+    },
+    [](LONG, const QTTrack& t) {
+        return MediaGuid("major type", "major_type", "major_type_name", t.GetMediaType().majorType);
+    },
+    [](LONG, const QTTrack& t) { return MediaGuid("subtype", "subtype", "subtype_name", t.GetMediaType().subtype); },
+    [](LONG, const QTTrack& t) { return Single("frame rate", "frame_rate", ReportValue::Real(t.GetMediaType().frameRate)); },
+    [](LONG, const QTTrack& t) {
+        const DWORD rate = t.GetMediaType().bitRate;
+        return ReportField{"bit rate", std::to_string(rate) + " Mbit/s", {{"bit_rate", ReportValue::Number(rate)}}};
+    },
+    [](LONG, const QTTrack& t) { return Number("sample count", "sample_count", t.GetSampleTables().sampleCount); },
+    [](LONG, const QTTrack& t) { return Number("sample size", "sample_size", t.GetSampleTables().sampleSize); },
+    [](LONG, const QTTrack& t) { return Number("max sample size", "max_sample_size", t.GetSampleTables().maxSampleSize); },
+    [](LONG, const QTTrack& t) { return Number("chunk count", "chunk_count", t.GetSampleTables().chunkCount); },
+    [](LONG, const QTTrack& t) {
+        return Number("max samples per chunk", "max_samples_per_chunk", t.GetSampleTables().maxSamplesPerChunk);
+    },
 };
 } // namespace
 
@@ -29,23 +129,38 @@ const char* TrackKindName(QTTrackKind kind)
     return "none";
 }
 
+std::string ReportText(const ReportValue& value)
+{
+    switch (value.kind)
+    {
+    case ReportValue::Kind::Number: return std::to_string(value.number);
+    case ReportValue::Kind::Text: return value.text;
+    case ReportValue::Kind::Real:
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.10g", value.real);
+        return text;
+    }
+    case ReportValue::Kind::Null: break;
+    }
+    return "null";
+}
+
 MovieReport BuildMovieReport(const Movie& movie)
 {
     MovieReport report;
     report.header = {
-        {"time scale", "time_scale", ReportValue::Number(movie.GetTimeScale())},
-        {"duration", "duration", ReportValue::Number(movie.GetDuration())},
-        {"declared track count", "declared_track_count", ReportValue::Number(movie.GetDeclaredTrackCount())},
+        Number("time scale", "time_scale", movie.GetTimeScale()),
+        Number("duration", "duration", movie.GetDuration()),
+        Number("declared track count", "declared_track_count", movie.GetDeclaredTrackCount()),
     };
-    for (const TrackColumn& c : kTrackColumns)
-        report.columns.push_back(c.column);
     for (LONG index = 1; index <= movie.GetTrackCount(); ++index)
     {
         const QTTrack& track = *movie.GetTrack(index);
-        std::vector<ReportValue> row;
-        for (const TrackColumn& c : kTrackColumns)
-            row.push_back(c.value(index, track));
-        report.rows.push_back(std::move(row));
+        std::vector<ReportField> fields;
+        for (const TrackField field : kTrackFields)
+            fields.push_back(field(index, track));
+        report.tracks.push_back(std::move(fields));
     }
     return report;
 }

@@ -1,47 +1,63 @@
-// What qtgraph reports about a movie: header fields and one row per track,
-// independent of how it is printed. A new column is one entry in the column
-// table of MovieReport.cpp; both printers pick it up.
+// What qtgraph reports about a movie: header fields and one block of fields
+// per track, independent of how it is printed. A new field is one entry in
+// the track field table of MovieReport.cpp; both printers pick it up.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quicktime/Movie.h"
 
 struct ReportValue
 {
-    bool isNumber = true;
+    enum class Kind
+    {
+        Number,
+        Real,
+        Text,
+        Null,
+    };
+    Kind kind = Kind::Null;
     LONGLONG number = 0;
+    double real = 0;
     std::string text; // UTF-8
 
-    static ReportValue Number(LONGLONG value) { return {true, value, {}}; }
-    static ReportValue Text(std::string value) { return {false, 0, std::move(value)}; }
+    static ReportValue Number(LONGLONG value) { return {Kind::Number, value, 0, {}}; }
+    static ReportValue Real(double value) { return {Kind::Real, 0, value, {}}; }
+    static ReportValue Text(std::string value) { return {Kind::Text, 0, 0, std::move(value)}; }
+    static ReportValue Null() { return {}; }
 };
 
-// A labelled value: title for people, key for JSON.
-struct ReportField
+// One JSON member.
+struct ReportEntry
 {
-    const char* title;
     const char* key;
     ReportValue value;
 };
 
-struct ReportColumn
+// A labelled value: a title and a text for people, one or more JSON members
+// for programs (a frame size is one line of text but a width and a height).
+struct ReportField
 {
     const char* title;
-    const char* key;
+    std::string text; // UTF-8
+    std::vector<ReportEntry> entries;
 };
 
 struct MovieReport
 {
     std::vector<ReportField> header;
-    std::vector<ReportColumn> columns;
-    std::vector<std::vector<ReportValue>> rows; // one per track, one value per column
+    std::vector<std::vector<ReportField>> tracks; // in movie order, the same fields for each
 };
 
 MovieReport BuildMovieReport(const Movie& movie);
 
 // "video", "sound", "timecode" or "none".
 const char* TrackKindName(QTTrackKind kind);
+
+// The text form of a value: numbers in decimal, reals with up to 10
+// significant digits, "null" for no value.
+std::string ReportText(const ReportValue& value);

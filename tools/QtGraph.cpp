@@ -4,12 +4,14 @@
 
 #include "quicktime/FileByteSource.h"
 #include "quicktime/QTMovie.h"
+#include "tools/ChunkReport.h"
 #include "tools/MovieReport.h"
 #include "tools/ReportWriter.h"
 
 namespace
 {
-const char kUsage[] = "usage: qtgraph info [--json] FILE\n";
+const char kUsage[] = "usage: qtgraph info [--json] FILE\n"
+                      "       qtgraph chunks [--json] FILE\n";
 
 std::string HresultText(HRESULT hr)
 {
@@ -24,7 +26,7 @@ int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT h
     return 1;
 }
 
-int Info(const std::string& path, bool json, std::ostream& out, std::ostream& err)
+int Run(const std::string& command, const std::string& path, bool json, std::ostream& out, std::ostream& err)
 {
     CFileByteSource source;
     HRESULT hr = source.Open(path);
@@ -34,6 +36,11 @@ int Info(const std::string& path, bool json, std::ostream& out, std::ostream& er
     hr = movie.ParseMovie();
     if (FAILED(hr))
         return Fail(err, "parse", path, hr);
+    if (command == "chunks")
+    {
+        WriteChunks(movie, json, out);
+        return 0;
+    }
     const MovieReport report = BuildMovieReport(movie);
     if (json)
         WriteReportJson(report, out);
@@ -50,7 +57,7 @@ int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kUsage;
         return 0;
     }
-    bool usageError = args.empty() || args[0] != "info";
+    bool usageError = args.empty() || (args[0] != "info" && args[0] != "chunks");
     bool json = false;
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i)
@@ -67,5 +74,5 @@ int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << kUsage;
         return 2;
     }
-    return Info(files[0], json, out, err);
+    return Run(args[0], files[0], json, out, err);
 }

@@ -1,6 +1,7 @@
 // The qtgraph command, callable in-process for tests:
 //
 //     qtgraph info [--json] FILE
+//     qtgraph chunks [--json] FILE
 //
 // Exit status 0 on success, 1 when the file cannot be opened or parsed (one
 // line on err naming the file and the HRESULT), 2 for a usage error.

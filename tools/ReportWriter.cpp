@@ -1,44 +1,45 @@
 #include "tools/ReportWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
-std::string ToText(const ReportValue& value)
-{
-    return value.isNumber ? std::to_string(value.number) : value.text;
-}
-
 std::string ToJson(const ReportValue& value)
 {
-    return value.isNumber ? std::to_string(value.number) : JsonQuote(value.text);
-}
-
-void Pad(std::string& line, size_t width)
-{
-    line.append(width > line.size() ? width - line.size() : 0, ' ');
-}
-
-// One table line: cells padded to their column's width, right-aligned where
-// the column holds numbers; no trailing blanks.
-std::string TableLine(const std::vector<std::string>& cells, const std::vector<size_t>& widths,
-                      const std::vector<bool>& rightAligned)
-{
-    std::string line;
-    for (size_t i = 0; i < cells.size(); ++i)
+    switch (value.kind)
     {
-        if (i > 0)
-            line += "  ";
-        const size_t gap = widths[i] - cells[i].size();
-        if (rightAligned[i])
-            line.append(gap, ' ');
-        line += cells[i];
-        if (!rightAligned[i])
-            line.append(gap, ' ');
+    case ReportValue::Kind::Text: return JsonQuote(value.text);
+    case ReportValue::Kind::Real: return std::isfinite(value.real) ? ReportText(value) : "null";
+    case ReportValue::Kind::Number:
+    case ReportValue::Kind::Null: break;
     }
-    line.erase(line.find_last_not_of(' ') + 1);
-    return line;
+    return ReportText(value);
+}
+
+void WriteFields(const std::vector<ReportField>& fields, size_t labelWidth, std::ostream& out)
+{
+    for (const ReportField& field : fields)
+    {
+        std::string line = field.title;
+        line.append(labelWidth + 2 - line.size(), ' ');
+        out << line << field.text << '\n';
+    }
+}
+
+void WriteMembers(const std::vector<ReportField>& fields, std::ostream& out)
+{
+    const char* separator = "";
+    for (const ReportField& field : fields)
+    {
+        for (const ReportEntry& entry : field.entries)
+        {
+            out << separator << JsonQuote(entry.key) << ':' << ToJson(entry.value);
+            separator = ",";
+        }
+    }
 }
 } // namespace
 
@@ -46,52 +47,27 @@ void WriteReportText(const MovieReport& report, std::ostream& out)
 {
     size_t labelWidth = 0;
     for (const ReportField& field : report.header)
-        labelWidth = std::max(labelWidth, std::string(field.title).size());
-    for (const ReportField& field : report.header)
+        labelWidth = std::max(labelWidth, std::strlen(field.title));
+    for (const std::vector<ReportField>& track : report.tracks)
+        for (const ReportField& field : track)
+            labelWidth = std::max(labelWidth, std::strlen(field.title));
+    WriteFields(report.header, labelWidth, out);
+    for (const std::vector<ReportField>& track : report.tracks)
     {
-        std::string line = field.title;
-        Pad(line, labelWidth + 2);
-        out << line << ToText(field.value) << '\n';
+        out << '\n';
+        WriteFields(track, labelWidth, out);
     }
-    out << '\n';
-
-    const size_t columns = report.columns.size();
-    std::vector<std::string> titles;
-    std::vector<size_t> widths;
-    std::vector<bool> rightAligned;
-    for (const ReportColumn& column : report.columns)
-    {
-        titles.push_back(column.title);
-        widths.push_back(titles.back().size());
-        rightAligned.push_back(true);
-    }
-    std::vector<std::vector<std::string>> cells;
-    for (const std::vector<ReportValue>& row : report.rows)
-    {
-        cells.emplace_back();
-        for (size_t i = 0; i < columns; ++i)
-        {
-            cells.back().push_back(ToText(row[i]));
-            widths[i] = std::max(widths[i], cells.back().back().size());
-            rightAligned[i] = rightAligned[i] && row[i].isNumber;
-        }
-    }
-    out << TableLine(titles, widths, rightAligned) << '\n';
-    for (const std::vector<std::string>& line : cells)
-        out << TableLine(line, widths, rightAligned) << '\n';
 }
 
 void WriteReportJson(const MovieReport& report, std::ostream& out)
 {
     out << '{';
-    for (const ReportField& field : report.header)
-        out << JsonQuote(field.key) << ':' << ToJson(field.value) << ',';
-    out << "\"tracks\":[";
-    for (size_t r = 0; r < report.rows.size(); ++r)
+    WriteMembers(report.header, out);
+    out << (report.header.empty() ? "" : ",") << "\"tracks\":[";
+    for (size_t t = 0; t < report.tracks.size(); ++t)
     {
-        out << (r > 0 ? ",{" : "{");
-        for (size_t i = 0; i < report.columns.size(); ++i)
-            out << (i > 0 ? "," : "") << JsonQuote(report.columns[i].key) << ':' << ToJson(report.rows[r][i]);
+        out << (t > 0 ? ",{" : "{");
+        WriteMembers(report.tracks[t], out);
         out << '}';
     }
     out << "]}\n";

@@ -7,11 +7,11 @@
 
 #include "tools/MovieReport.h"
 
-// Header fields as "title  value" lines, a blank line, then the track table:
-// numbers right-aligned, texts left-aligned, columns two spaces apart.
+// Header fields as "title  value" lines, then for each track a blank line and
+// its fields the same way; values start in one column throughout.
 void WriteReportText(const MovieReport& report, std::ostream& out);
 
-// {"<header key>":value,...,"tracks":[{"<column key>":value,...},...]}
+// {"<header key>":value,...,"tracks":[{"<track key>":value,...},...]}
 void WriteReportJson(const MovieReport& report, std::ostream& out);
 
 // text as a JSON string literal, quotes included.

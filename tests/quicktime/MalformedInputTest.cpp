@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "quicktime/QTChunkSchedule.h"
 #include "quicktime/QTMovie.h"
 #include "tests/support/MovieAtoms.h"
 #include "tests/support/TestByteSource.h"
@@ -11,9 +12,9 @@
 namespace
 {
 const std::vector<TrackLayout> kTracks = {
-    {QTTrackKind::Video, 1, 2997},
-    {QTTrackKind::Sound, 2, 48000},
-    {QTTrackKind::Timecode, 3, 2997},
+    {QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
+    {QTTrackKind::Sound, 2, 48000, 28, StandardStbl(QTTrackKind::Sound)},
+    {QTTrackKind::Timecode, 3, 2997, 28, StandardStbl(QTTrackKind::Timecode)},
 };
 
 HRESULT ParseBytes(std::vector<BYTE> bytes, LONG* trackCount = nullptr)
@@ -23,6 +24,16 @@ HRESULT ParseBytes(std::vector<BYTE> bytes, LONG* trackCount = nullptr)
     const HRESULT hr = movie.ParseMovie();
     if (trackCount)
         *trackCount = movie.GetTrackCount();
+    // Whatever the tables hold, walking them as the pump does stays in bounds.
+    std::vector<QTTrack*> tracks;
+    for (LONG i = 1; i <= movie.GetTrackCount(); ++i)
+        tracks.push_back(movie.GetTrack(i));
+    const QTChunkSchedule schedule(tracks);
+    for (QTChunkStep step; schedule.Next(step) && step.action != QTChunkAction::Stop;)
+    {
+        (void)step.track->GetSampleSize(step.track->GetCurrentSampleIndex());
+        QTChunkSchedule::Complete(step);
+    }
     return hr;
 }
 } // namespace

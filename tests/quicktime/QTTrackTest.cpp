@@ -45,7 +45,7 @@ Writer Minf(std::vector<QTTrackKind> headers, uint32_t drefSize = 28)
         for (QTTrackKind kind : headers)
             AddMediaHeader(b, kind);
         AddDinf(b, drefSize);
-        b.Begin(FourCC::Stbl).Empty(FourCC::Stsd).End();
+        b.Begin(FourCC::Stbl).Append(StandardStbl(headers.empty() ? QTTrackKind::None : headers.back())).End();
     };
 }
 } // namespace

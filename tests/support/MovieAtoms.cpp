@@ -1,6 +1,7 @@
 #include "tests/support/MovieAtoms.h"
 
 #include "quicktime/FourCC.h"
+#include "tests/support/TestByteSource.h"
 
 namespace
 {
@@ -61,7 +62,10 @@ void AddTrak(AtomBuilder& b, const TrackLayout& track)
     AddMediaHeader(b, track.kind);
     b.Begin(FourCC::Hdlr).Zeros(25).End();
     AddDinf(b, track.drefSize);
-    b.Begin(FourCC::Stbl).Begin(FourCC::Stsd).U32(0).U32(0).End().End();
+    b.Begin(FourCC::Stbl);
+    if (track.stbl.empty())
+        b.Begin(FourCC::Stsd).U32(0).U32(0).End();
+    b.Append(track.stbl).End();
     b.End().End().End(); // minf, mdia, trak
 }
 
@@ -83,4 +87,143 @@ std::vector<BYTE> MakeMovie(const std::vector<TrackLayout>& tracks, uint32_t tim
     b.Empty(FourCC::Wide);
     b.Begin(FourCC::Mdat).Zeros(64).End();
     return b.Append(MakeMoov(tracks, timeScale, duration)).Bytes();
+}
+
+std::vector<BYTE> VideoDescription(uint32_t format, uint16_t width, uint16_t height,
+                                   const std::vector<BYTE>& extensions)
+{
+    AtomBuilder b;
+    b.Begin(format).Zeros(6).U16(1);   // reserved, data reference index
+    b.Zeros(16);                       // version, revision, vendor, temporal and spatial quality
+    b.U16(width).U16(height);
+    b.U32(0x00480000).U32(0x00480000); // 72 dpi
+    b.U32(0).U16(1).Zeros(32);         // data size, frame count, compressor name
+    b.U16(24).U16(0xFFFF);             // depth, color table ID
+    return b.Append(extensions).End().Bytes();
+}
+
+std::vector<BYTE> PaspAtom(uint32_t hSpacing, uint32_t vSpacing)
+{
+    AtomBuilder b;
+    return b.Begin(FourCC::Pasp).U32(hSpacing).U32(vSpacing).End().Bytes();
+}
+
+std::vector<BYTE> SoundDescription(const SoundLayout& sound)
+{
+    AtomBuilder b;
+    b.Begin(sound.format).Zeros(6).U16(1);
+    b.U16(sound.version).U16(0).U32(0); // revision, vendor
+    b.U16(sound.channels).U16(sound.bits).U16(sound.compressionId).U16(0).U32(sound.rate);
+    if (sound.version == 1)
+        b.U32(1).U32(sound.bytesPerPacket).U32(sound.bytesPerPacket * sound.channels).U32(2);
+    else if (sound.version == 2)
+        b.U32(72).U64(0x40E7700000000000).U32(sound.v2Channels).U32(0x7F000000).U32(sound.v2Bits).Zeros(12);
+    return b.Append(sound.extensions).End().Bytes();
+}
+
+std::vector<BYTE> WaveAtom(uint32_t wrapped, uint16_t littleEndian)
+{
+    AtomBuilder b;
+    b.Begin(FourCC::Wave);
+    b.Begin(FourCC::Frma).Code(wrapped).End();
+    b.Begin(FourCC::Enda).U16(littleEndian).End();
+    return b.U32(8).U32(0).End().Bytes(); // terminator atom
+}
+
+std::vector<BYTE> TimecodeDescription(uint32_t flags, uint32_t frameDuration, uint8_t frames)
+{
+    AtomBuilder b;
+    b.Begin(FourCC::Tmcd).Zeros(6).U16(1).U32(0);
+    b.U32(flags).U32(2997).U32(frameDuration).U8(frames).U8(0);
+    return b.End().Bytes();
+}
+
+void AddStsd(AtomBuilder& b, const std::vector<BYTE>& description)
+{
+    b.Begin(FourCC::Stsd).U32(0).U32(1).Append(description).End();
+}
+
+void AddStts(AtomBuilder& b, const std::vector<std::pair<uint32_t, uint32_t>>& entries)
+{
+    b.Begin(FourCC::Stts).U32(0).U32(static_cast<uint32_t>(entries.size()));
+    for (const auto& [count, duration] : entries)
+        b.U32(count).U32(duration);
+    b.End();
+}
+
+void AddStsc(AtomBuilder& b, const std::vector<std::array<uint32_t, 3>>& entries)
+{
+    b.Begin(FourCC::Stsc).U32(0).U32(static_cast<uint32_t>(entries.size()));
+    for (const auto& entry : entries)
+        b.U32(entry[0]).U32(entry[1]).U32(entry[2]);
+    b.End();
+}
+
+void AddStsz(AtomBuilder& b, uint32_t sampleSize, const std::vector<uint32_t>& sizes, uint32_t count)
+{
+    b.Begin(FourCC::Stsz).U32(0).U32(sampleSize).U32(count ? count : static_cast<uint32_t>(sizes.size()));
+    for (const uint32_t size : sizes)
+        b.U32(size);
+    b.End();
+}
+
+void AddStco(AtomBuilder& b, const std::vector<uint32_t>& offsets)
+{
+    b.Begin(FourCC::Stco).U32(0).U32(static_cast<uint32_t>(offsets.size()));
+    for (const uint32_t offset : offsets)
+        b.U32(offset);
+    b.End();
+}
+
+void AddCo64(AtomBuilder& b, const std::vector<uint64_t>& offsets)
+{
+    b.Begin(FourCC::Co64).U32(0).U32(static_cast<uint32_t>(offsets.size()));
+    for (const uint64_t offset : offsets)
+        b.U64(offset);
+    b.End();
+}
+
+std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset)
+{
+    const std::vector<uint32_t> offsets = {firstOffset, firstOffset + 120000, firstOffset + 240000};
+    AtomBuilder b;
+    switch (kind)
+    {
+    case QTTrackKind::Video:
+        AddStsd(b, VideoDescription(FourCC::Dvc, 720, 480));
+        AddStts(b, {{3, 100}});
+        AddStsc(b, {{1, 1, 1}});
+        AddStsz(b, 120000, {}, 3);
+        break;
+    case QTTrackKind::Sound:
+        AddStsd(b, SoundDescription({}));
+        AddStts(b, {{4803, 1}});
+        AddStsc(b, {{1, 1601, 1}});
+        AddStsz(b, 1, {}, 4803);
+        break;
+    default:
+        AddStsd(b, TimecodeDescription(0, 100, 30));
+        AddStts(b, {{1, 100}});
+        AddStsc(b, {{1, 1, 1}});
+        AddStsz(b, 4, {}, 1);
+        break;
+    }
+    AddStco(b, kind == QTTrackKind::Video || kind == QTTrackKind::Sound ? offsets : std::vector<uint32_t>{firstOffset});
+    return b.Bytes();
+}
+
+TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description)
+{
+    AtomBuilder b;
+    AddStsd(b, description);
+    return {kind, 1, mediaTimeScale, 28, b.Bytes()};
+}
+
+ParsedTrack::ParsedTrack(const TrackLayout& layout)
+{
+    AtomBuilder b;
+    AddTrak(b, layout);
+    CTestByteSource source(b.Bytes());
+    QTParser reader(&source, 0, FourCC::Trak, b.Size());
+    result = track.ParseTrak(reader);
 }

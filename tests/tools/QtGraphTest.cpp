@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
 #include "tools/QtGraph.h"
 #include "tools/ReportWriter.h"
@@ -30,51 +31,128 @@ std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& byte
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
+// The movie bundled with the project (the test environment names its root).
+std::string SamplePath()
+{
+    const char* root = std::getenv("QTP_SOURCE_DIR");
+    return std::string(root ? root : ".") + "/samples/sample.mov";
+}
 } // namespace
 
-TEST(QtGraph, InfoAsTableAndAsJson)
+TEST(QtGraph, InfoAsBlocksAndAsJson)
 {
-    const std::string path = WriteTempFile("qtgraph_info.mov", MakeMovie({{QTTrackKind::Video, 1, 2500},
-                                                                          {QTTrackKind::Sound, 2, 48000},
-                                                                          {QTTrackKind::Timecode, 3, 2500},
+    AtomBuilder video;
+    AddStsd(video, VideoDescription(FourCC::Dv5n, 1440, 1080, PaspAtom(4, 3)));
+    AddStsc(video, {{1, 2, 1}});
+    AddStsz(video, 0, {1000, 1200, 900});
+    AddStco(video, {48, 2248});
+    const std::string path = WriteTempFile("qtgraph_info.mov", MakeMovie({{QTTrackKind::Video, 1, 2500, 28, video.Bytes()},
                                                                           {QTTrackKind::None, 12, 600}},
                                                                          600, 282));
     QtGraphRun run = QtGraph({"info", path});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ("time scale            600\n"
-              "duration              282\n"
-              "declared track count  4\n"
-              "\n"
-              "index  id  kind      media time scale\n"
-              "    1   1  video                 2500\n"
-              "    2   2  sound                48000\n"
-              "    3   3  timecode              2500\n"
-              "    4  12  none                   600\n",
-              run.out);
+    EXPECT_EQ(0u, run.out.find("time scale               600\n"
+                               "duration                 282\n"
+                               "declared track count     2\n"
+                               "\n"
+                               "index                    1\n"
+                               "id                       1\n"
+                               "kind                     video\n"
+                               "media time scale         2500\n"
+                               "format                   'dv5n'\n"
+                               "format code              0x6E357664\n"
+                               "frame size               1440 x 1080\n"
+                               "picture aspect           16:9\n"));
+    for (const char* line : {"\nmajor type               MEDIATYPE_Video\n"
+                             "subtype                  {6E357664-0000-0010-8000-00AA00389B71}\n"
+                             "frame rate               25\n"
+                             "bit rate                 50 Mbit/s\n",
+                             "\nmax samples per chunk    2\n\nindex                    2\n",
+                             "\nsubtype                  GUID_NULL\n"})
+        EXPECT_NE(std::string::npos, run.out.find(line)) << line;
 
+    // JSON: every key in its documented order.
     run = QtGraph({"info", path, "--json"});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("{\"time_scale\":600,\"duration\":282,\"declared_track_count\":4,\"tracks\":["
-              "{\"index\":1,\"id\":1,\"kind\":\"video\",\"media_time_scale\":2500},"
-              "{\"index\":2,\"id\":2,\"kind\":\"sound\",\"media_time_scale\":48000},"
-              "{\"index\":3,\"id\":3,\"kind\":\"timecode\",\"media_time_scale\":2500},"
-              "{\"index\":4,\"id\":12,\"kind\":\"none\",\"media_time_scale\":600}]}\n",
-              run.out);
+    EXPECT_EQ(0u, run.out.find(
+                      "{\"time_scale\":600,\"duration\":282,\"declared_track_count\":2,\"tracks\":["
+                      "{\"index\":1,\"id\":1,\"kind\":\"video\",\"media_time_scale\":2500,\"format\":\"dv5n\","
+                      "\"format_code\":1848997476,\"width\":1440,\"height\":1080,\"aspect_x\":16,\"aspect_y\":9,"
+                      "\"channels\":1,\"bytes_per_sample\":0,\"sample_rate\":0,\"timecode_flags\":0,"
+                      "\"timecode_frame_duration\":0,\"timecode_frame_count\":0,"
+                      "\"major_type\":\"{73646976-0000-0010-8000-00AA00389B71}\",\"major_type_name\":\"MEDIATYPE_Video\","
+                      "\"subtype\":\"{6E357664-0000-0010-8000-00AA00389B71}\",\"subtype_name\":null,"
+                      "\"frame_rate\":25,\"bit_rate\":50,\"sample_count\":3,\"sample_size\":0,\"max_sample_size\":1200,"
+                      "\"chunk_count\":2,\"max_samples_per_chunk\":2},"
+                      "{\"index\":2,\"id\":12,\"kind\":\"none\",\"media_time_scale\":600,\"format\":\"\","));
+    EXPECT_EQ("\"max_samples_per_chunk\":0}]}\n", run.out.substr(run.out.size() - 29));
     std::remove(path.c_str());
 }
 
-TEST(QtGraph, TheBundledSample)
+TEST(QtGraph, ChunksInTheOrderThePumpReadsThem)
 {
-    const char* root = std::getenv("QTP_SOURCE_DIR");
-    ASSERT_NE(nullptr, root);
-    const QtGraphRun run = QtGraph({"info", "--json", std::string(root) + "/samples/sample.mov"});
+    AtomBuilder video;
+    AddStsd(video, VideoDescription(FourCC::Dvc, 720, 480));
+    AddStsc(video, {{1, 2, 1}, {2, 1, 1}});
+    AddStsz(video, 0, {1000, 1200, 900});
+    AddStco(video, {48, 2248});
+    AtomBuilder sound;
+    AddStsd(sound, SoundDescription({}));
+    AddStts(sound, {{2000, 1}});
+    AddStsc(sound, {{1, 1000, 1}, {2, 0, 1}});
+    AddStco(sound, {2000, 5000, 9000});
+    const std::string path =
+        WriteTempFile("qtgraph_chunks.mov", MakeMovie({{QTTrackKind::Video, 1, 2997, 28, video.Bytes()},
+                                                       {QTTrackKind::Sound, 2, 48000, 28, sound.Bytes()},
+                                                       {QTTrackKind::Timecode, 3, 2997, 28, StandardStbl(QTTrackKind::Timecode, 10)}}));
+    QtGraphRun run = QtGraph({"chunks", path});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("{\"time_scale\":1000,\"duration\":468,\"declared_track_count\":3,\"tracks\":["
-              "{\"index\":1,\"id\":1,\"kind\":\"video\",\"media_time_scale\":2997},"
-              "{\"index\":2,\"id\":2,\"kind\":\"sound\",\"media_time_scale\":48000},"
-              "{\"index\":3,\"id\":3,\"kind\":\"timecode\",\"media_time_scale\":2997}]}\n",
+    EXPECT_EQ("track  chunk        offset  samples  sizes\n"
+              "    1      1            48        2  1000 1200\n"
+              "    2      1          2000     1000  4000\n"
+              "    1      2          2248        1  900\n"
+              "stop: track 2 chunk 2 has 0 samples; the pump ends here\n",
               run.out);
+    run = QtGraph({"chunks", "--json", path});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("[\n"
+              "{\"track\":1,\"chunk\":1,\"offset\":48,\"samples\":2,\"sizes\":[1000,1200]},\n"
+              "{\"track\":2,\"chunk\":1,\"offset\":2000,\"samples\":1000,\"sizes\":[4000]},\n"
+              "{\"track\":1,\"chunk\":2,\"offset\":2248,\"samples\":1,\"sizes\":[900]}\n"
+              "]\n",
+              run.out);
+    std::remove(path.c_str());
+
+    // Tracks beyond the declared count get no pin and are not read.
+    const std::string declaredOne = WriteTempFile(
+        "qtgraph_declared.mov", MakeMoov({{QTTrackKind::Video, 1, 2997, 28, video.Bytes()},
+                                          {QTTrackKind::Sound, 2, 48000, 28, sound.Bytes()}},
+                                         1000, 470, 2));
+    run = QtGraph({"chunks", declaredOne});
+    EXPECT_EQ("track  chunk        offset  samples  sizes\n"
+              "    1      1            48        2  1000 1200\n"
+              "    1      2          2248        1  900\n",
+              run.out);
+    std::remove(declaredOne.c_str());
+}
+
+TEST(QtGraph, TheBundledSampleAsFfprobeSeesIt)
+{
+    // DV 720x480 at 29.97, 2 x 48 kHz PCM with 17408 samples, a timecode track;
+    // video packets of 120000 bytes at 40, 128232, ...; sound packets of 1024
+    // samples at 120040 and 124136 (one chunk here).
+    QtGraphRun run = QtGraph({"info", "--json", SamplePath()});
+    for (const char* part : {"\"format\":\"dvc \",\"format_code\":543389284,\"width\":720,\"height\":480,",
+                             "\"subtype_name\":\"MEDIASUBTYPE_dvsd\",\"frame_rate\":29.97,\"bit_rate\":25,\"sample_count\":14,",
+                             "\"channels\":2,\"bytes_per_sample\":2,\"sample_rate\":48000,",
+                             "\"sample_count\":17408,", "\"timecode_frame_duration\":100,\"timecode_frame_count\":30,"})
+        EXPECT_NE(std::string::npos, run.out.find(part)) << part;
+    run = QtGraph({"chunks", SamplePath()});
+    EXPECT_EQ(0u, run.out.find("track  chunk        offset  samples  sizes\n"
+                               "    1      1            40        1  120000\n"
+                               "    2      1        120040     2048  8192\n"
+                               "    1      2        128232        1  120000\n"));
 }
 
 TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
@@ -91,11 +169,13 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
     EXPECT_EQ("qtgraph: cannot open /nonexistent/qtp.mov: HRESULT 0x80070002\n", run.err);
 
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}})
+             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}, {"chunks"}})
     {
         run = QtGraph(args);
         EXPECT_EQ(2, run.status);
-        EXPECT_EQ("usage: qtgraph info [--json] FILE\n", run.err);
+        EXPECT_EQ("usage: qtgraph info [--json] FILE\n"
+                  "       qtgraph chunks [--json] FILE\n",
+                  run.err);
     }
 }
 

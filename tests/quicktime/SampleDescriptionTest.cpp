@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "framework/posix/DebugOutput.h"
+#include "quicktime/FourCC.h"
+#include "tests/support/MovieAtoms.h"
+
+namespace
+{
+SoundLayout Sound(uint32_t format, uint16_t version, uint16_t bits, uint16_t compressionId, uint32_t rate,
+                  uint32_t bytesPerPacket = 0, std::vector<BYTE> extensions = {})
+{
+    SoundLayout s;
+    s.format = format;
+    s.version = version;
+    s.bits = bits;
+    s.compressionId = compressionId;
+    s.rate = rate;
+    s.bytesPerPacket = bytesPerPacket;
+    s.extensions = std::move(extensions);
+    return s;
+}
+
+SoundLayout Version2(uint32_t channels)
+{
+    SoundLayout s = Sound(MakeFourCC('t', 'w', 'o', 's'), 2, 16, 0xFFFE, 0);
+    s.v2Channels = channels;
+    s.v2Bits = 24;
+    return s;
+}
+} // namespace
+
+TEST(SampleDescription, VideoFrameSizeAndPictureAspect)
+{
+    struct Case
+    {
+        std::vector<BYTE> extensions;
+        bool declared86; // the size field says 86 although extensions follow
+        DWORD x, y;
+    };
+    const Case cases[] = {
+        {PaspAtom(40, 33), true, 0, 0}, // extensions of an 86-byte description are not looked at
+        {PaspAtom(40, 33), false, 16, 9},
+        {PaspAtom(4, 3), false, 16, 9},
+        {PaspAtom(10, 11), false, 4, 3},
+        {PaspAtom(59, 54), false, 4, 3},
+        {PaspAtom(118, 81), false, 0, 0},
+        // Other atoms are stepped over; a "pasp" too short to read changes nothing.
+        {{0, 0, 0, 12, 'c', 'o', 'l', 'r', 0, 1, 0, 1, 0, 0, 0, 16, 'p', 'a', 's', 'p', 0, 0, 0, 10, 0, 0, 0, 11},
+         false, 4, 3},
+        {{0, 0, 0, 12, 'p', 'a', 's', 'p', 0, 0, 0, 40}, false, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(&c - cases);
+        std::vector<BYTE> description = VideoDescription(FourCC::Dv5n, 720, 480, c.extensions);
+        if (c.declared86)
+            description[3] = 86;
+        CDebugOutputCapture capture;
+        ParsedTrack p(WithDescription(QTTrackKind::Video, 2997, description));
+        EXPECT_EQ(S_OK, p.result);
+        EXPECT_STREQ(L"dv5n", p.track.GetFormatName().c_str());
+        EXPECT_EQ(720u, p.track.GetVideoFormat().width);
+        EXPECT_EQ(480u, p.track.GetVideoFormat().height);
+        EXPECT_EQ(c.x, p.track.GetVideoFormat().pictureAspectX);
+        EXPECT_EQ(c.y, p.track.GetVideoFormat().pictureAspectY);
+        EXPECT_TRUE(capture.Contains(L"      STTD (0x18): Width 47186400\n"));
+    }
+}
+
+TEST(SampleDescription, SoundLayoutsByVersion)
+{
+    struct Case
+    {
+        SoundLayout sound;
+        HRESULT result;
+        const wchar_t* format;
+        DWORD channels, bytesPerSample, sampleRate; // media time scale 96000
+    };
+    const uint32_t twos = MakeFourCC('t', 'w', 'o', 's');
+    const uint32_t in24 = FourCC::In24;
+    const Case cases[] = {
+        {Sound(twos, 0, 16, 0, 0xAC448000), S_OK, L"twos", 2, 2, 44100}, // integer part of 16.16
+        {Sound(twos, 0, 12, 0xFFFE, 48000 << 16), S_OK, L"twos", 2, 1, 48000},
+        // Version 1: compression ID -2 takes the rate from the media time scale,
+        // the bytes per packet (top bit cleared) as the bytes per sample.
+        {Sound(twos, 1, 16, 0xFFFE, 0, 0x80000003), S_OK, L"twos", 2, 3, 96000},
+        {Sound(twos, 1, 16, 0, 32000 << 16, 2), S_OK, L"twos", 2, 2, 32000},
+        // An "enda" flag in "wave" marks little-endian integers.
+        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(in24, 1)), S_OK, L"42ni", 2, 3, 96000},
+        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(in24, 0)), S_OK, L"in24", 2, 3, 96000},
+        {Sound(FourCC::In32, 1, 32, 0xFFFE, 0, 4, WaveAtom(FourCC::In32, 1)), S_OK, L"23ni", 2, 4, 96000},
+        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(MakeFourCC('s', 'o', 'w', 't'), 1)), S_OK, L"in24", 2, 3, 96000},
+        // Version 2: channels and bits per channel from the extended layout.
+        {Version2(1), S_OK, L"twos", 1, 3, 96000},
+        {Version2(6), E_FAIL, L"twos", 2, 2, 96000},
+        {Version2(0), E_FAIL, L"twos", 2, 2, 96000},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(&c - cases);
+        ParsedTrack p(WithDescription(QTTrackKind::Sound, 96000, SoundDescription(c.sound)));
+        EXPECT_EQ(c.result, p.result);
+        EXPECT_STREQ(c.format, p.track.GetFormatName().c_str());
+        const QTSoundFormat& sound = p.track.GetSoundFormat();
+        EXPECT_EQ(c.channels, sound.channels);
+        EXPECT_EQ(c.bytesPerSample, sound.bytesPerSample);
+        EXPECT_EQ(static_cast<LONG>(c.bytesPerSample), p.track.GetSampleTables().sampleSize);
+        EXPECT_EQ(c.sampleRate, sound.sampleRate);
+    }
+}
+
+TEST(SampleDescription, TimecodeFrameCountIsSigned)
+{
+    for (const auto& [frames, count] : {std::pair<uint8_t, LONG>{30, 30}, {0xE2, -30}})
+    {
+        ParsedTrack p(WithDescription(QTTrackKind::Timecode, 2997, TimecodeDescription(0x9, 1001, frames)));
+        EXPECT_EQ(S_OK, p.result);
+        EXPECT_EQ(0x9u, p.track.GetTimecodeFormat().flags);
+        EXPECT_EQ(1001u, p.track.GetTimecodeFormat().frameDuration);
+        EXPECT_EQ(count, p.track.GetTimecodeFormat().frameCount);
+    }
+}
+
+TEST(SampleDescription, CutDescriptionsFailTheSampleTable)
+{
+    // Each description cut one byte short of the last field its kind needs.
+    const std::tuple<QTTrackKind, std::vector<BYTE>, size_t> cases[] = {
+        {QTTrackKind::Video, VideoDescription(FourCC::Dvc, 720, 480), 36},
+        {QTTrackKind::Sound, SoundDescription({}), 36},
+        {QTTrackKind::Sound, SoundDescription(Sound(FourCC::In24, 1, 24, 0, 48000 << 16, 3)), 44},
+        {QTTrackKind::Sound, SoundDescription(Version2(2)), 60},
+        {QTTrackKind::Sound, SoundDescription(Sound(FourCC::In24, 1, 24, 0xFFFE, 0, 3, WaveAtom(FourCC::In24, 1))),
+         84},
+        {QTTrackKind::Timecode, TimecodeDescription(0, 100, 30), 33},
+    };
+    for (const auto& [kind, whole, needed] : cases)
+    {
+        SCOPED_TRACE(needed);
+        const std::vector<BYTE> cut(whole.begin(), whole.begin() + static_cast<long>(needed) - 1);
+        ParsedTrack p(WithDescription(kind, 48000, cut));
+        EXPECT_EQ(E_FAIL, p.result);
+        EXPECT_EQ(GUID_NULL, p.track.GetMediaType().majorType); // derived only after a whole read
+        EXPECT_EQ(S_OK, ParsedTrack(WithDescription(kind, 48000, whole)).result);
+    }
+}

@@ -1,0 +1,12 @@
+// qtgraph chunks: the chunks the sample pump will read, in the order it reads
+// them when every output pin is connected, as lines of text or as JSON.
+#pragma once
+
+#include <ostream>
+
+#include "quicktime/Movie.h"
+
+// Moves the tracks' positions as the pump would: give it a freshly parsed
+// movie. Output is written as it is found, so a movie of a million chunks
+// needs no more memory than one of ten.
+void WriteChunks(Movie& movie, bool json, std::ostream& out);
