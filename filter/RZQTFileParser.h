@@ -76,6 +76,7 @@ public:
 
     // The parsed movie, or null before the first parse. Owned by the filter.
     const QTMovie* GetMovie() const { return m_pMovie.get(); }
+    QTMovie* GetMovie() { return m_pMovie.get(); }
     // The input pin, or null before the first GetPin.
     CInputPin* GetInputPin() const { return m_pInputPin.get(); }
 
