@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-#include "quicktime/FileByteSource.h"
+#include "diagnostics/JournalLine.h"
+#include "framework/posix/Utf8.h"
 #include "quicktime/QTMovie.h"
 #include "tools/ChunkReport.h"
+#include "tools/MovieGraph.h"
 #include "tools/MovieReport.h"
 #include "tools/ReportWriter.h"
 
@@ -28,14 +30,19 @@ int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT h
 
 int Run(const std::string& command, const std::string& path, bool json, std::ostream& out, std::ostream& err)
 {
-    CFileByteSource source;
-    HRESULT hr = source.Open(path);
+    CMovieGraph graph;
+    HRESULT hr = graph.Load(path);
     if (FAILED(hr))
         return Fail(err, "open", path, hr);
-    QTMovie movie(&source);
-    hr = movie.ParseMovie();
+    hr = graph.Connect();
     if (FAILED(hr))
-        return Fail(err, "parse", path, hr);
+    {
+        (void)Fail(err, "parse", path, hr);
+        for (const JournalRecord& record : graph.Journal())
+            err << "  " << WideToUtf8(FormatJournalLine(record)) << '\n';
+        return 1;
+    }
+    QTMovie& movie = *graph.Movie();
     if (command == "chunks")
     {
         WriteChunks(movie, json, out);

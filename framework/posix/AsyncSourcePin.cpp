@@ -31,7 +31,10 @@ HRESULT CAsyncSourcePin::SetReader(IAsyncReader* pReader, const AM_MEDIA_TYPE* p
     const HRESULT hr = m_offered.Set(offered);
     if (FAILED(hr))
         return hr;
-    m_reader = ComPtr<IAsyncReader>(pReader);
+    {
+        std::lock_guard<std::mutex> readerLock(m_readerLock);
+        m_reader = ComPtr<IAsyncReader>(pReader);
+    }
     IncrementTypeVersion();
     return S_OK;
 }
@@ -68,7 +71,7 @@ HRESULT CAsyncSourcePin::GetMediaType(int iPosition, CMediaType* pMediaType)
 
 ComPtr<IAsyncReader> CAsyncSourcePin::Reader()
 {
-    CAutoLock lock(m_pLock);
+    std::lock_guard<std::mutex> lock(m_readerLock);
     return m_reader;
 }
 

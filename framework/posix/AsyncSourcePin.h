@@ -7,6 +7,8 @@
 
 #include <dshow.h>
 
+#include <mutex>
+
 #include "framework/CBasePin.h"
 #include "framework/ComPtr.h"
 
@@ -45,6 +47,10 @@ public:
 private:
     ComPtr<IAsyncReader> Reader();
 
-    ComPtr<IAsyncReader> m_reader; // guarded by m_pLock; fixed while connected
+    // Changed under both locks; read under either. Reads through the pin take
+    // m_readerLock alone: the downstream pin calls them holding its own lock,
+    // which it also holds while the connection (under m_pLock) calls it.
+    ComPtr<IAsyncReader> m_reader; // fixed while connected
+    std::mutex m_readerLock;
     CMediaType m_offered;          // guarded by m_pLock
 };

@@ -6,6 +6,9 @@
 # platform's fails here. Nothing is linked. The POSIX stand-in
 # (framework/posix/) is not compiled: it is what the platform replaces.
 #
+# Usage: check-compile.sh [FOLDER...]: each FOLDER (relative to the root,
+# e.g. pins filter) has its *.cpp and *.h compiled the same way.
+#
 # Needs x86_64-w64-mingw32-g++ (Debian package g++-mingw-w64-x86-64);
 # QTP_MINGW_CXX names another compiler.
 set -euo pipefail
@@ -20,6 +23,10 @@ flags=(-std=c++17 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -I"$root")
 shopt -s nullglob
 sources=("$root"/framework/*.cpp "$root"/framework/win32/*.cpp)
 headers=("$root"/framework/*.h)
+for folder in "$@"; do
+  sources+=("$root/$folder"/*.cpp)
+  headers+=("$root/$folder"/*.h)
+done
 failed=0
 for src in "${sources[@]}"; do
   if ! "$cxx" "${flags[@]}" -c "$src" -o /dev/null; then

@@ -1,0 +1,94 @@
+// A native filter graph holding one CRZQTFileParser, for the filter's and
+// the input pin's tests. Sources are added to the graph and connected to the
+// parser's input pin; at teardown the graph is cleared and every framework
+// object must be gone.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "diagnostics/JournalRecord.h"
+#include "filter/RZQTFileParser.h"
+#include "framework/posix/AsyncSourceFilter.h"
+#include "framework/posix/FaultInjectingReader.h"
+#include "framework/posix/FilterGraph.h"
+#include "pins/inpin.h"
+
+// The object's reference count, read without changing it.
+template <class T>
+ULONG RefCount(T* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+// The journal's entry-point records named name, oldest first.
+inline std::vector<JournalRecord> EntryPoints(const std::vector<JournalRecord>& records, const std::wstring& name)
+{
+    std::vector<JournalRecord> found;
+    for (const JournalRecord& record : records)
+        if (record.type == JournalRecordType::EntryPoint && record.text == name)
+            found.push_back(record);
+    return found;
+}
+
+class ParserGraphTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_objects = CBaseObject::ObjectsActive();
+        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
+        HRESULT hr = S_OK;
+        m_parser = static_cast<CRZQTFileParser*>(CRZQTFileParser::CreateInstance(nullptr, &hr));
+        ASSERT_NE(m_parser, nullptr);
+        ASSERT_EQ(hr, S_OK);
+        m_parser->NonDelegatingAddRef();
+        ASSERT_EQ(m_graph->AddFilter(m_parser, L"Parser"), S_OK);
+    }
+    void TearDown() override
+    {
+        if (m_graph)
+        {
+            m_graph->Clear();
+            m_graph->Release();
+        }
+        if (m_parser)
+        {
+            EXPECT_EQ(m_parser->Release(), 0u);
+        }
+        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
+    }
+
+    CInputPin* Input() { return static_cast<CInputPin*>(m_parser->GetPin(0)); }
+
+    // Adds source to the graph, which takes over the caller's reference.
+    CAsyncSourceFilter* Add(CAsyncSourceFilter* source)
+    {
+        EXPECT_EQ(m_graph->AddFilter(source, nullptr), S_OK);
+        source->Release();
+        return source;
+    }
+    CAsyncSourceFilter* AddMemorySource(std::vector<BYTE> bytes)
+    {
+        CAsyncSourceFilter* source = nullptr;
+        EXPECT_EQ(CAsyncSourceFilter::CreateFromMemory(std::move(bytes), &source), S_OK);
+        return Add(source);
+    }
+    // The fault controller is released at teardown.
+    CAsyncSourceFilter* AddFaultySource(std::vector<BYTE> bytes, CFaultInjectingReader** ppFaults)
+    {
+        CAsyncSourceFilter* source = nullptr;
+        EXPECT_EQ(CAsyncSourceFilter::CreateWithFaults(std::move(bytes), &source, ppFaults), S_OK);
+        m_faults = ComPtr<CFaultInjectingReader>::Attach(*ppFaults);
+        return Add(source);
+    }
+    HRESULT Connect(CAsyncSourceFilter* source) { return m_graph->ConnectDirect(source->Output(), Input(), nullptr); }
+
+    LONG m_objects = 0;
+    CFilterGraph* m_graph = nullptr;
+    CRZQTFileParser* m_parser = nullptr; // one reference held
+    ComPtr<CFaultInjectingReader> m_faults;
+};

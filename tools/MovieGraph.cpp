@@ -1,0 +1,54 @@
+#include "tools/MovieGraph.h"
+
+#include "diagnostics/MemoryJournal.h"
+#include "framework/posix/Utf8.h"
+#include "pins/inpin.h"
+
+CMovieGraph::~CMovieGraph()
+{
+    if (m_graph)
+        m_graph->Clear();
+}
+
+HRESULT CMovieGraph::Load(const std::string& path)
+{
+    HRESULT hr = CFilterGraph::Create(m_graph.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr))
+        hr = CFileSourceFilter::Create(m_source.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr))
+    {
+        m_parser = ComPtr<CRZQTFileParser>(
+            static_cast<CRZQTFileParser*>(CRZQTFileParser::CreateInstance(nullptr, &hr)));
+        if (SUCCEEDED(hr) && !m_parser)
+            hr = E_OUTOFMEMORY;
+    }
+    if (SUCCEEDED(hr))
+        hr = m_graph->AddFilter(m_source.Get(), L"File Source");
+    if (SUCCEEDED(hr))
+        hr = m_graph->AddFilter(m_parser.Get(), L"QuickTime Parser");
+    if (SUCCEEDED(hr))
+        hr = m_source->Load(Utf8ToWide(path).c_str(), nullptr);
+    return hr;
+}
+
+HRESULT CMovieGraph::Connect()
+{
+    CMemoryJournal journal;
+    HRESULT hr = S_OK;
+    {
+        CJournalScope scope(journal);
+        // The one type the source offers, fully specified, so the answer is
+        // the filter's own and not that of a search over types.
+        CMediaType stream(&MEDIATYPE_Stream);
+        stream.SetSubtype(&MEDIASUBTYPE_NULL);
+        stream.SetFormatType(&FORMAT_None);
+        hr = m_graph->ConnectDirect(m_source->Output(), m_parser->GetPin(0), &stream);
+    }
+    m_journal = journal.Records();
+    return hr;
+}
+
+QTMovie* CMovieGraph::Movie() const
+{
+    return m_parser ? m_parser->GetMovie() : nullptr;
+}

@@ -1,0 +1,46 @@
+// A movie file opened as an application opens it: a filter graph with the
+// file source and the parser filter, the source's output connected to the
+// filter's input, which parses the movie during the connection.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "diagnostics/JournalRecord.h"
+#include "filter/RZQTFileParser.h"
+#include "framework/ComPtr.h"
+#include "framework/posix/FileSourceFilter.h"
+#include "framework/posix/FilterGraph.h"
+
+class QTMovie;
+
+class CMovieGraph
+{
+public:
+    CMovieGraph() = default;
+    // Disconnects and releases the filters.
+    ~CMovieGraph();
+    CMovieGraph(const CMovieGraph&) = delete;
+    CMovieGraph& operator=(const CMovieGraph&) = delete;
+
+    // Builds the graph and loads path (UTF-8) into the file source: the
+    // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY.
+    [[nodiscard]] HRESULT Load(const std::string& path);
+    // Connects the source to the filter: the connection's result, which for
+    // a movie that fails to parse is the parse's. The journal records written
+    // during the attempt are kept for Journal().
+    [[nodiscard]] HRESULT Connect();
+
+    // The movie the connected filter parsed (owned by the filter), or null.
+    QTMovie* Movie() const;
+    // What the journal recorded while connecting.
+    const std::vector<JournalRecord>& Journal() const { return m_journal; }
+
+private:
+    ComPtr<CFilterGraph> m_graph;
+    ComPtr<CFileSourceFilter> m_source;
+    ComPtr<CRZQTFileParser> m_parser;
+    std::vector<JournalRecord> m_journal;
+};
