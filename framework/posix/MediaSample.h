@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "framework/posix/RefCountedObject.h"
+#include "framework/RefCountedObject.h"
 
 class CMemAllocator;
 
