@@ -5,35 +5,8 @@
 std::atomic<LONG> CClassFactory::m_cLocked{0};
 
 CClassFactory::CClassFactory(const CFactoryTemplate* pTemplate)
-    : CBaseObject(L"Class Factory"), m_pTemplate(pTemplate)
+    : CRefCountedObject(0), CBaseObject(L"Class Factory"), m_pTemplate(pTemplate)
 {
-}
-
-STDMETHODIMP CClassFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory)
-    {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CClassFactory::AddRef()
-{
-    return static_cast<ULONG>(++m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CClassFactory::Release()
-{
-    const LONG ref = --m_cRef;
-    if (ref == 0)
-        delete this;
-    return static_cast<ULONG>(ref);
 }
 
 STDMETHODIMP CClassFactory::CreateInstance(LPUNKNOWN pUnkOuter, REFIID riid, void** ppv)

@@ -16,19 +16,17 @@
 
 #include "framework/CFactoryTemplate.h"
 #include "framework/CUnknown.h"
+#include "framework/RefCountedObject.h"
 
-class CClassFactory : public IClassFactory, public CBaseObject
+// IUnknown answers IID_IUnknown and IID_IClassFactory. A factory is a
+// CBaseObject, so while one is alive the module cannot unload.
+class CClassFactory : public CRefCountedObject<IClassFactory, IID_IClassFactory>, public CBaseObject
 {
 public:
     // The template is not owned and outlives the factory. Starts with no
     // reference.
     explicit CClassFactory(const CFactoryTemplate* pTemplate);
-    virtual ~CClassFactory() = default;
-
-    // IID_IUnknown and IID_IClassFactory.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    ~CClassFactory() override = default;
 
     // E_POINTER for null ppv; with pUnkOuter only IID_IUnknown
     // (E_NOINTERFACE). A creation failure is returned (E_OUTOFMEMORY when the
@@ -55,6 +53,5 @@ public:
 
 private:
     const CFactoryTemplate* const m_pTemplate; // not owned
-    std::atomic<LONG> m_cRef{0};
     static std::atomic<LONG> m_cLocked;
 };

@@ -5,109 +5,42 @@
 #include "framework/CBaseFilter.h"
 #include "framework/CBasePin.h"
 
-CEnumPins::CEnumPins(CBaseFilter* pFilter, CEnumPins* pEnumPins) : m_pFilter(pFilter)
+CEnumPins::CEnumPins(CBaseFilter* pFilter, CEnumPins* pEnumPins) : CEnumBase(pFilter, pEnumPins)
 {
     if (pEnumPins)
-    {
-        m_Position = pEnumPins->m_Position;
         m_PinCount = pEnumPins->m_PinCount;
-        m_Version = pEnumPins->m_Version;
-    }
     else
-    {
-        m_Version = pFilter->GetPinVersion();
-        m_PinCount = pFilter->GetPinCount();
-    }
+        (void)Reset();
 }
 
-CEnumPins::~CEnumPins() = default;
-
-STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv)
+LONG CEnumPins::SourceVersion()
 {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IEnumPins || riid == IID_IUnknown)
-    {
-        *ppv = static_cast<IEnumPins*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return GetSource()->GetPinVersion();
 }
 
-STDMETHODIMP_(ULONG) CEnumPins::AddRef()
+void CEnumPins::OnReset()
 {
-    return static_cast<ULONG>(++m_cRef);
+    m_PinCount = GetSource()->GetPinCount();
 }
 
-STDMETHODIMP_(ULONG) CEnumPins::Release()
+bool CEnumPins::HasItem(int position)
 {
-    const LONG ref = --m_cRef;
-    if (ref == 0)
-        delete this;
-    return static_cast<ULONG>(ref);
+    return position < m_PinCount;
 }
 
-bool CEnumPins::AreWeOutOfSync() const
+bool CEnumPins::FetchItem(int position, IPin** ppPin)
 {
-    return m_pFilter->GetPinVersion() != m_Version;
+    if (!HasItem(position))
+        return false;
+    CBasePin* pin = GetSource()->GetPin(position);
+    if (!pin)
+        return false;
+    pin->AddRef();
+    *ppPin = pin;
+    return true;
 }
 
-STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
+IEnumPins* CEnumPins::NewCopy()
 {
-    if (!ppPins)
-        return E_POINTER;
-    if (pcFetched)
-        *pcFetched = 0;
-    else if (cPins > 1)
-        return E_INVALIDARG;
-    if (AreWeOutOfSync())
-        return VFW_E_ENUM_OUT_OF_SYNC;
-
-    ULONG fetched = 0;
-    while (fetched < cPins && m_Position < m_PinCount)
-    {
-        CBasePin* pin = m_pFilter->GetPin(m_Position++);
-        if (!pin)
-            break;
-        pin->AddRef();
-        ppPins[fetched++] = pin;
-    }
-    if (pcFetched)
-        *pcFetched = fetched;
-    return fetched == cPins ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP CEnumPins::Skip(ULONG cPins)
-{
-    if (AreWeOutOfSync())
-        return VFW_E_ENUM_OUT_OF_SYNC;
-    const ULONG left = static_cast<ULONG>(m_PinCount - m_Position);
-    if (cPins > left)
-        return S_FALSE;
-    m_Position += static_cast<int>(cPins);
-    return S_OK;
-}
-
-STDMETHODIMP CEnumPins::Reset()
-{
-    m_Version = m_pFilter->GetPinVersion();
-    m_PinCount = m_pFilter->GetPinCount();
-    m_Position = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum)
-{
-    if (!ppEnum)
-        return E_POINTER;
-    *ppEnum = nullptr;
-    if (AreWeOutOfSync())
-        return VFW_E_ENUM_OUT_OF_SYNC;
-    CEnumPins* copy = new (std::nothrow) CEnumPins(m_pFilter.Get(), this);
-    if (!copy)
-        return E_OUTOFMEMORY;
-    *ppEnum = copy;
-    return S_OK;
+    return new (std::nothrow) CEnumPins(GetSource(), this);
 }

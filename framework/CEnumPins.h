@@ -7,39 +7,24 @@
 
 #include <dshow.h>
 
-#include <atomic>
-
-#include "framework/ComPtr.h"
+#include "framework/CEnumBase.h"
 
 class CBaseFilter;
 
-class CEnumPins : public IEnumPins
+class CEnumPins : public CEnumBase<IEnumPins, IID_IEnumPins, IPin, CBaseFilter>
 {
 public:
     // A new enumerator with one reference; with pEnumPins, a copy of its
-    // position (for Clone).
+    // position (for Clone). Each pin Next hands out carries one reference.
     CEnumPins(CBaseFilter* pFilter, CEnumPins* pEnumPins);
-    virtual ~CEnumPins();
-    CEnumPins(const CEnumPins&) = delete;
-    CEnumPins& operator=(const CEnumPins&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // Each pin handed out carries one reference. S_FALSE when fewer than
-    // cPins were left; E_INVALIDARG for cPins > 1 without pcFetched.
-    STDMETHODIMP Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override;
-    STDMETHODIMP Skip(ULONG cPins) override;
-    STDMETHODIMP Reset() override;
-    STDMETHODIMP Clone(IEnumPins** ppEnum) override;
+protected:
+    LONG SourceVersion() override;
+    void OnReset() override;
+    bool HasItem(int position) override;
+    bool FetchItem(int position, IPin** ppPin) override;
+    IEnumPins* NewCopy() override;
 
 private:
-    bool AreWeOutOfSync() const;
-
-    std::atomic<LONG> m_cRef{1};
-    int m_Position = 0; // 0-based index of the next pin
     int m_PinCount = 0; // as the filter reported at the last Reset
-    LONG m_Version = 0; // the filter's pin version at the last Reset
-    ComPtr<CBaseFilter> m_pFilter;
 };

@@ -15,7 +15,7 @@
 #include <deque>
 #include <mutex>
 
-#include "framework/posix/RefCountedObject.h"
+#include "framework/RefCountedObject.h"
 
 class CAsyncReaderBase : public CRefCountedObject<IAsyncReader, IID_IAsyncReader>
 {

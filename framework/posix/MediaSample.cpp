@@ -1,50 +1,7 @@
 #include "framework/posix/MediaSample.h"
 
-#include <cstring>
-#include <new>
-
+#include "framework/CMediaType.h"
 #include "framework/posix/MemAllocator.h"
-
-namespace {
-
-void FreeMediaTypeCopy(AM_MEDIA_TYPE* type)
-{
-    if (!type)
-        return;
-    if (type->pUnk)
-        type->pUnk->Release();
-    CoTaskMemFree(type->pbFormat);
-    CoTaskMemFree(type);
-}
-
-// A copy allocated as GetMediaType's callers free it; null when out of memory.
-AM_MEDIA_TYPE* CopyMediaType(const AM_MEDIA_TYPE& source)
-{
-    AM_MEDIA_TYPE* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (!copy)
-        return nullptr;
-    *copy = source;
-    if (source.cbFormat != 0 && source.pbFormat)
-    {
-        copy->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
-        if (!copy->pbFormat)
-        {
-            CoTaskMemFree(copy);
-            return nullptr;
-        }
-        std::memcpy(copy->pbFormat, source.pbFormat, source.cbFormat);
-    }
-    else
-    {
-        copy->cbFormat = 0;
-        copy->pbFormat = nullptr;
-    }
-    if (copy->pUnk)
-        copy->pUnk->AddRef();
-    return copy;
-}
-
-} // namespace
 
 CMediaSample::CMediaSample(CMemAllocator* allocator, LONG size, LONG align, LONG prefix)
     : CRefCountedObject(0),
@@ -74,7 +31,7 @@ void CMediaSample::Reset()
 
 void CMediaSample::ClearMediaType()
 {
-    FreeMediaTypeCopy(m_mediaType);
+    DeleteMediaType(m_mediaType);
     m_mediaType = nullptr;
 }
 
@@ -168,7 +125,7 @@ STDMETHODIMP CMediaSample::GetMediaType(AM_MEDIA_TYPE** ppMediaType)
     *ppMediaType = nullptr;
     if (!m_mediaType)
         return S_FALSE;
-    *ppMediaType = CopyMediaType(*m_mediaType);
+    *ppMediaType = CreateMediaType(m_mediaType);
     return *ppMediaType ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -179,7 +136,7 @@ STDMETHODIMP CMediaSample::SetMediaType(AM_MEDIA_TYPE* pMediaType)
         ClearMediaType();
         return S_OK;
     }
-    AM_MEDIA_TYPE* copy = CopyMediaType(*pMediaType);
+    AM_MEDIA_TYPE* copy = CreateMediaType(pMediaType);
     if (!copy)
         return E_OUTOFMEMORY;
     ClearMediaType();

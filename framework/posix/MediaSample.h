@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "framework/posix/RefCountedObject.h"
+#include "framework/RefCountedObject.h"
 
 class CMemAllocator;
 
@@ -42,7 +42,7 @@ public:
     // VFW_E_BUFFER_OVERFLOW for a negative length or one beyond GetSize().
     STDMETHODIMP SetActualDataLength(LONG length) override;
     // S_FALSE and null when the type has not changed; otherwise a copy the
-    // caller frees (the structure and its format block with CoTaskMemFree).
+    // caller frees with DeleteMediaType.
     STDMETHODIMP GetMediaType(AM_MEDIA_TYPE** ppMediaType) override;
     // A copy is kept; null clears it.
     STDMETHODIMP SetMediaType(AM_MEDIA_TYPE* pMediaType) override;

@@ -16,7 +16,7 @@
 #include <mutex>
 #include <vector>
 
-#include "framework/posix/RefCountedObject.h"
+#include "framework/RefCountedObject.h"
 
 class CMediaSample;
 

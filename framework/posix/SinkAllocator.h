@@ -7,7 +7,7 @@
 #include <strmif.h>
 
 #include "framework/ComPtr.h"
-#include "framework/posix/RefCountedObject.h"
+#include "framework/RefCountedObject.h"
 
 class CSinkAllocator : public CRefCountedObject<IMemAllocator, IID_IMemAllocator>
 {

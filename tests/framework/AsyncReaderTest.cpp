@@ -1,6 +1,7 @@
-// The native IAsyncReader implementations, over memory and over a real file:
-// full, short and invalid reads, lengths, concurrent readers, and the queued
-// request path.
+// The native IAsyncReader implementations, over memory, over a real file and
+// in front of another reader with faults injected: full, short and invalid
+// reads, lengths, concurrent readers, the queued request path, and the
+// faults the injector adds when told.
 #include <dshow.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "framework/posix/FaultInjectingReader.h"
 #include "framework/posix/FileAsyncReader.h"
 #include "framework/posix/MemoryAsyncReader.h"
 #include "framework/posix/Utf8.h"
@@ -49,6 +51,20 @@ struct TempFile
     ~TempFile() { std::remove(path.c_str()); }
 };
 
+// A fault-injecting reader over a memory reader of data; null on failure.
+CFaultInjectingReader* MakeFaultInjecting(const std::vector<BYTE>& data)
+{
+    CMemoryAsyncReader* source = nullptr;
+    CFaultInjectingReader* reader = nullptr;
+    EXPECT_EQ(CMemoryAsyncReader::Create(data, &source), S_OK);
+    if (source)
+    {
+        EXPECT_EQ(CFaultInjectingReader::Create(source, &reader), S_OK);
+        source->Release(); // the fault injector keeps it alive
+    }
+    return reader;
+}
+
 // Makes a reader over the given bytes; each kind of reader must behave alike.
 struct ReaderKind
 {
@@ -69,6 +85,10 @@ const ReaderKind kKinds[] = {
          CFileAsyncReader* reader = nullptr;
          EXPECT_EQ(CFileAsyncReader::Create(Utf8ToWide(file->path).c_str(), &reader), S_OK);
          return reader;
+     }},
+    // With no fault set it must pass everything through unchanged.
+    {"FaultInjecting", [](const std::vector<BYTE>& data, std::unique_ptr<TempFile>&) -> CAsyncReaderBase* {
+         return MakeFaultInjecting(data);
      }},
 };
 
@@ -261,6 +281,44 @@ TEST(FileAsyncReader, ReadsBeyondFourGigabytes)
     EXPECT_EQ(reader->SyncRead(size - 2, 6, got), S_FALSE);
     EXPECT_EQ(reader->Release(), 0u);
     std::remove(name);
+}
+
+TEST(FaultInjectingReader, CountsReadsFailsWhenToldAndCutsTheSource)
+{
+    const std::vector<BYTE> data = Pattern(100);
+    CFaultInjectingReader* reader = MakeFaultInjecting(data);
+    ASSERT_NE(reader, nullptr);
+    BYTE buffer[32] = {};
+    LONGLONG total = 0, available = 0;
+    EXPECT_EQ(reader->Length(&total, &available), S_OK);
+    EXPECT_EQ(reader->SyncRead(0, 0, buffer), S_OK);
+    EXPECT_EQ(reader->ReadCount(), 1) << "length queries are not reads";
+
+    // Every read after the given number fails, until told otherwise.
+    reader->FailAfter(3, E_ABORT);
+    EXPECT_EQ(reader->SyncRead(0, 4, buffer), S_OK);
+    EXPECT_EQ(reader->SyncRead(4, 4, buffer), S_OK);
+    EXPECT_EQ(buffer[3], PatternByte(7));
+    EXPECT_EQ(reader->SyncRead(8, 4, buffer), E_ABORT);
+    EXPECT_EQ(reader->SyncRead(0, 1, buffer), E_ABORT);
+    EXPECT_EQ(reader->ReadCount(), 5);
+    reader->FailAfter(0, HRESULT_FROM_WIN32(ERROR_READ_FAULT));
+    EXPECT_EQ(reader->SyncRead(0, 1, buffer), HRESULT_FROM_WIN32(ERROR_READ_FAULT));
+    reader->FailAfter(-1, E_FAIL);
+    EXPECT_EQ(reader->SyncRead(0, 1, buffer), S_OK);
+
+    // A cut source ends early while its total stays.
+    reader->CutAt(40);
+    EXPECT_EQ(reader->Length(&total, &available), S_OK);
+    EXPECT_EQ(total, 100);
+    EXPECT_EQ(available, 40);
+    EXPECT_EQ(reader->SyncRead(20, 20, buffer), S_OK);
+    std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+    EXPECT_EQ(reader->SyncRead(30, 20, buffer), S_FALSE);
+    EXPECT_EQ(buffer[9], PatternByte(39));
+    EXPECT_EQ(buffer[10], 0xEE);
+    EXPECT_EQ(reader->SyncRead(40, 1, buffer), S_FALSE);
+    EXPECT_EQ(reader->Release(), 0u);
 }
 
 } // namespace

@@ -2,51 +2,10 @@
 // and event-sink pointers, and the pin and media-type enumerators.
 #include <gtest/gtest.h>
 
+#include "framework/posix/FilterGraph.h"
 #include "tests/framework/TestFilters.h"
 
 namespace {
-
-class CRecordingSink : public IFilterGraph, public IMediaEventSink
-{
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (riid == IID_IMediaEventSink)
-            *ppv = static_cast<IMediaEventSink*>(this);
-        else if (riid == IID_IUnknown || riid == IID_IFilterGraph)
-            *ppv = static_cast<IFilterGraph*>(this);
-        else
-        {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-    STDMETHODIMP AddFilter(IBaseFilter*, LPCWSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP RemoveFilter(IBaseFilter*) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFilters(IEnumFilters**) override { return E_NOTIMPL; }
-    STDMETHODIMP FindFilterByName(LPCWSTR, IBaseFilter**) override { return E_NOTIMPL; }
-    STDMETHODIMP ConnectDirect(IPin*, IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    STDMETHODIMP Reconnect(IPin*) override { return E_NOTIMPL; }
-    STDMETHODIMP Disconnect(IPin*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetDefaultSyncSource() override { return E_NOTIMPL; }
-    STDMETHODIMP Notify(LONG code, LONG_PTR p1, LONG_PTR p2) override
-    {
-        events.push_back({code, p1, p2});
-        return S_OK;
-    }
-
-    struct Event
-    {
-        LONG code;
-        LONG_PTR p1, p2;
-    };
-    std::vector<Event> events;
-    ULONG refs = 1;
-};
 
 class BaseFilterTest : public testing::Test
 {
@@ -120,32 +79,36 @@ TEST_F(BaseFilterTest, FailedActivationKeepsTheFilterStopped)
 
 TEST_F(BaseFilterTest, GraphAndEventSink)
 {
-    CRecordingSink graph;
     EXPECT_EQ(m_filter->NotifyEvent(EC_COMPLETE, S_OK, 0), E_NOTIMPL) << "no graph, nobody to tell";
-    ASSERT_EQ(m_filter->JoinFilterGraph(&graph, L"Named in graph"), S_OK);
-    EXPECT_EQ(graph.refs, 1u) << "the filter must not hold its graph";
+    CFilterGraph* graph = nullptr;
+    ASSERT_EQ(CFilterGraph::Create(&graph), S_OK);
+    ASSERT_EQ(graph->AddFilter(m_filter, L"Named in graph"), S_OK);
+    graph->AddRef();
+    EXPECT_EQ(graph->Release(), 1u) << "the filter must not hold its graph";
 
     ASSERT_EQ(m_filter->NotifyEvent(EC_COMPLETE, S_OK, 1234), S_OK);
     ASSERT_EQ(m_filter->NotifyEvent(EC_STREAM_ERROR_STOPPED, E_FAIL, 7), S_OK);
-    ASSERT_EQ(graph.events.size(), 2u);
-    EXPECT_EQ(graph.events[0].p2, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(m_filter)))
+    const std::vector<GraphEvent> events = graph->Events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].param2, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(m_filter)))
         << "EC_COMPLETE names the filter that sent it";
-    EXPECT_EQ(graph.events[1].code, EC_STREAM_ERROR_STOPPED);
-    EXPECT_EQ(graph.events[1].p1, E_FAIL);
-    EXPECT_EQ(graph.events[1].p2, 7);
+    EXPECT_EQ(events[1].code, EC_STREAM_ERROR_STOPPED);
+    EXPECT_EQ(events[1].param1, E_FAIL);
+    EXPECT_EQ(events[1].param2, 7);
 
     FILTER_INFO info{};
     ASSERT_EQ(m_filter->QueryFilterInfo(&info), S_OK);
     EXPECT_STREQ(info.achName, L"Named in graph");
-    EXPECT_EQ(info.pGraph, static_cast<IFilterGraph*>(&graph));
-    EXPECT_EQ(graph.refs, 2u);
-    info.pGraph->Release();
+    EXPECT_EQ(info.pGraph, static_cast<IFilterGraph*>(graph));
+    EXPECT_EQ(info.pGraph->Release(), 1u) << "QueryFilterInfo hands out a graph reference";
 
-    ASSERT_EQ(m_filter->JoinFilterGraph(nullptr, nullptr), S_OK);
+    // Leaving the graph (removal also takes the filter's connection).
+    ASSERT_EQ(graph->RemoveFilter(m_filter), S_OK);
     EXPECT_EQ(m_filter->NotifyEvent(EC_COMPLETE, S_OK, 0), E_NOTIMPL);
     ASSERT_EQ(m_filter->QueryFilterInfo(&info), S_OK);
     EXPECT_EQ(info.pGraph, nullptr);
     EXPECT_STREQ(info.achName, L"");
+    EXPECT_EQ(graph->Release(), 0u);
 
     CLSID clsid = CLSID_AsyncReader;
     ASSERT_EQ(m_filter->GetClassID(&clsid), S_OK);

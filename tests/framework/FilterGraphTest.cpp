@@ -3,37 +3,24 @@
 // a run ends.
 #include <gtest/gtest.h>
 
-#include "framework/posix/FilterGraph.h"
+#include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 
 namespace {
 
-class FilterGraphTest : public testing::Test
+class FilterGraphTest : public GraphTest
 {
 protected:
-    void SetUp() override
-    {
-        m_objects = CBaseObject::ObjectsActive();
-        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(m_graph->Release(), 0u);
-        for (CTestFilter* filter : m_filters)
-            EXPECT_EQ(filter->Release(), 0u) << "the graph left a reference to a filter";
-        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
-    }
     // A filter in the graph with an input pin "In" and/or an output pin "Out".
     CTestFilter* Add(const std::wstring& name, bool in, bool out)
     {
-        CTestFilter* filter = CTestFilter::Create(name);
+        CTestFilter* filter = Own(CTestFilter::Create(name));
         filter->log = &m_log;
         if (in)
             filter->AddPin<CTestPin>(L"In", PINDIR_INPUT);
         if (out)
             filter->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT)->offered = {MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd)};
         EXPECT_EQ(m_graph->AddFilter(filter, name.c_str()), S_OK);
-        m_filters.push_back(filter);
         return filter;
     }
     static CTestPin* PinOf(CTestFilter* filter, const wchar_t* name)
@@ -48,9 +35,6 @@ protected:
         return m_graph->ConnectDirect(PinOf(from, L"Out"), PinOf(to, L"In"), nullptr);
     }
 
-    LONG m_objects = 0;
-    CFilterGraph* m_graph = nullptr;
-    std::vector<CTestFilter*> m_filters;
     CallLog m_log;
 };
 
@@ -58,12 +42,10 @@ TEST_F(FilterGraphTest, NamesAreUniqueAndFiltersJoinTheGraph)
 {
     CTestFilter* first = Add(L"Parser", false, false);
     EXPECT_EQ(first->Graph(), static_cast<IFilterGraph*>(m_graph));
-    CTestFilter* second = CTestFilter::Create();
-    m_filters.push_back(second);
+    CTestFilter* second = Own(CTestFilter::Create());
     EXPECT_EQ(m_graph->AddFilter(second, L"Parser"), VFW_S_DUPLICATE_NAME);
     EXPECT_EQ(m_graph->AddFilter(second, L"Again"), E_INVALIDARG) << "a filter joins once";
-    CTestFilter* unnamed = CTestFilter::Create();
-    m_filters.push_back(unnamed);
+    CTestFilter* unnamed = Own(CTestFilter::Create());
     ASSERT_EQ(m_graph->AddFilter(unnamed, nullptr), S_OK);
 
     FILTER_INFO info{};
@@ -89,8 +71,7 @@ TEST_F(FilterGraphTest, ConnectionsOnlyBetweenItsOwnOutputsAndInputs)
 {
     CTestFilter* source = Add(L"Source", false, true);
     CTestFilter* sink = Add(L"Sink", true, false);
-    CTestFilter* outsider = CTestFilter::Create();
-    m_filters.push_back(outsider);
+    CTestFilter* outsider = Own(CTestFilter::Create());
     CTestPin* stray = outsider->AddPin<CTestPin>(L"In", PINDIR_INPUT);
 
     EXPECT_EQ(m_graph->ConnectDirect(PinOf(source, L"Out"), stray, nullptr), VFW_E_NOT_IN_GRAPH);

@@ -6,40 +6,29 @@
 
 #include <vector>
 
-#include "framework/posix/FilterGraph.h"
 #include "framework/posix/SinkFilter.h"
+#include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 
 namespace {
 
-class GraphRunTest : public testing::Test
+class GraphRunTest : public GraphTest
 {
 protected:
     void SetUp() override
     {
-        m_objects = CBaseObject::ObjectsActive();
-        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
-        m_source = CTestFilter::Create(L"Source");
+        GraphTest::SetUp();
+        m_source = Own(CTestFilter::Create(L"Source"));
         m_push = m_source->AddPin<CPushPin>(L"Out");
         ASSERT_EQ(m_graph->AddFilter(m_source, L"Source"), S_OK);
         m_sink = AddSink(L"Sink");
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(m_graph->Stop(), S_OK);
-        m_graph->Release(); // disconnects and releases every filter
-        m_source->Release();
-        for (CSinkFilter* sink : m_sinks)
-            EXPECT_EQ(sink->Release(), 0u) << "a reference to a sink was left";
-        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects) << "an object was leaked";
     }
     CSinkFilter* AddSink(const wchar_t* name)
     {
         CSinkFilter* sink = nullptr;
         EXPECT_EQ(CSinkFilter::Create(&sink), S_OK);
         EXPECT_EQ(m_graph->AddFilter(sink, name), S_OK);
-        m_sinks.push_back(sink);
-        return sink;
+        return Own(sink);
     }
     HRESULT Connect(CPushPin* out, CSinkFilter* sink, const AM_MEDIA_TYPE* pmt = nullptr)
     {
@@ -67,12 +56,9 @@ protected:
         }
     }
 
-    LONG m_objects = 0;
-    CFilterGraph* m_graph = nullptr;
     CTestFilter* m_source = nullptr;
     CPushPin* m_push = nullptr;
     CSinkFilter* m_sink = nullptr;
-    std::vector<CSinkFilter*> m_sinks;
 };
 
 TEST_F(GraphRunTest, FullRunDeliversEverySampleThenCompletes)
@@ -256,13 +242,12 @@ TEST_F(GraphRunTest, AllocatorRefusals)
 
 TEST_F(GraphRunTest, OutputPinNeedsAMemoryInputPin)
 {
-    CTestFilter* plain = CTestFilter::Create(L"Plain");
+    CTestFilter* plain = Own(CTestFilter::Create(L"Plain"));
     CTestPin* in = plain->AddPin<CTestPin>(L"In", PINDIR_INPUT);
     ASSERT_EQ(m_graph->AddFilter(plain, nullptr), S_OK);
     EXPECT_EQ(m_graph->ConnectDirect(m_push, in, nullptr), E_NOINTERFACE);
     EXPECT_FALSE(m_push->IsConnected());
     EXPECT_EQ(m_push->EndOfStream(), E_UNEXPECTED) << "nothing arrives at an output pin";
-    plain->Release();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The native memory allocator: what it grants, when GetBuffer blocks and
-// fails, and that samples come back on their last Release.
+// The native memory allocator and its media samples: what it grants, when
+// GetBuffer blocks and fails, that samples come back on their last Release,
+// and what a sample keeps (length, times, type, flags) until it is reused.
 #include <dshow.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "framework/CMediaType.h"
 #include "framework/CreateMemoryAllocator.h"
 
 namespace {
@@ -231,6 +233,124 @@ TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
     EXPECT_EQ(received, 2000);
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(m_allocator->Decommit(), S_OK);
+}
+
+TEST_F(MemAllocatorTest, SampleDataLengthStaysWithinTheBuffer)
+{
+    Configure(1, 100);
+    IMediaSample* sample = Get();
+    EXPECT_EQ(sample->GetActualDataLength(), 100);
+    EXPECT_EQ(sample->SetActualDataLength(100), S_OK);
+    EXPECT_EQ(sample->SetActualDataLength(0), S_OK);
+    EXPECT_EQ(sample->SetActualDataLength(101), VFW_E_BUFFER_OVERFLOW);
+    EXPECT_EQ(sample->SetActualDataLength(-1), VFW_E_BUFFER_OVERFLOW);
+    EXPECT_EQ(sample->GetActualDataLength(), 0);
+    EXPECT_EQ(sample->SetActualDataLength(57), S_OK);
+    EXPECT_EQ(sample->GetActualDataLength(), 57);
+    sample->Release();
+}
+
+TEST_F(MemAllocatorTest, SampleTimesReadBackAsSet)
+{
+    Configure(1, 16);
+    IMediaSample* sample = Get();
+    REFERENCE_TIME start = -1, stop = -1;
+    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_E_SAMPLE_TIME_NOT_SET);
+    REFERENCE_TIME setStart = 0x123456789ALL, setStop = setStart + 400000;
+    EXPECT_EQ(sample->SetTime(&setStart, &setStop), S_OK);
+    EXPECT_EQ(sample->GetTime(&start, &stop), S_OK);
+    EXPECT_EQ(start, setStart);
+    EXPECT_EQ(stop, setStop);
+    EXPECT_EQ(sample->SetTime(&setStart, nullptr), S_OK);
+    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_S_NO_STOP_TIME);
+    EXPECT_EQ(start, setStart);
+    EXPECT_EQ(stop, setStart + 1);
+    EXPECT_EQ(sample->SetTime(nullptr, nullptr), S_OK);
+    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_E_SAMPLE_TIME_NOT_SET);
+    EXPECT_EQ(sample->GetTime(nullptr, &stop), E_POINTER);
+
+    // Media times: both or none.
+    EXPECT_EQ(sample->GetMediaTime(&start, &stop), VFW_E_MEDIA_TIME_NOT_SET);
+    LONGLONG mediaStart = 5000000000LL, mediaStop = 5000000025LL;
+    EXPECT_EQ(sample->SetMediaTime(&mediaStart, nullptr), E_POINTER);
+    EXPECT_EQ(sample->SetMediaTime(&mediaStart, &mediaStop), S_OK);
+    EXPECT_EQ(sample->GetMediaTime(&start, &stop), S_OK);
+    EXPECT_EQ(start, mediaStart);
+    EXPECT_EQ(stop, mediaStop);
+    EXPECT_EQ(sample->SetMediaTime(nullptr, nullptr), S_OK);
+    EXPECT_EQ(sample->GetMediaTime(&start, &stop), VFW_E_MEDIA_TIME_NOT_SET);
+    sample->Release();
+}
+
+TEST_F(MemAllocatorTest, SampleMediaTypeIsCopiedInAndOut)
+{
+    Configure(1, 16);
+    IMediaSample* sample = Get();
+    AM_MEDIA_TYPE* got = nullptr;
+    EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
+    EXPECT_EQ(got, nullptr);
+
+    BYTE format[18] = {1, 0, 2, 0};
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Audio;
+    type.formattype = FORMAT_WaveFormatEx;
+    type.cbFormat = sizeof format;
+    type.pbFormat = format;
+    EXPECT_EQ(sample->SetMediaType(&type), S_OK);
+    format[0] = 9; // the sample keeps its own copy
+    ASSERT_EQ(sample->GetMediaType(&got), S_OK);
+    ASSERT_NE(got, nullptr);
+    EXPECT_EQ(got->majortype, MEDIATYPE_Audio);
+    EXPECT_EQ(got->cbFormat, 18u);
+    ASSERT_NE(got->pbFormat, format);
+    EXPECT_EQ(got->pbFormat[0], 1);
+    EXPECT_EQ(got->pbFormat[2], 2);
+    DeleteMediaType(got);
+    EXPECT_EQ(sample->SetMediaType(nullptr), S_OK);
+    EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
+    sample->Release();
+}
+
+TEST_F(MemAllocatorTest, SampleFlagsAreSetAndClearedAndAReusedSampleStartsClean)
+{
+    Configure(1, 100);
+    IMediaSample* sample = Get();
+    EXPECT_EQ(sample->IsSyncPoint(), S_FALSE);
+    EXPECT_EQ(sample->SetSyncPoint(TRUE), S_OK);
+    EXPECT_EQ(sample->IsSyncPoint(), S_OK);
+    EXPECT_EQ(sample->SetPreroll(TRUE), S_OK);
+    EXPECT_EQ(sample->IsPreroll(), S_OK);
+    EXPECT_EQ(sample->SetDiscontinuity(TRUE), S_OK);
+    EXPECT_EQ(sample->IsDiscontinuity(), S_OK);
+    EXPECT_EQ(sample->SetDiscontinuity(FALSE), S_OK);
+    EXPECT_EQ(sample->IsDiscontinuity(), S_FALSE);
+    REFERENCE_TIME t0 = 1, t1 = 2;
+    EXPECT_EQ(sample->SetTime(&t0, &t1), S_OK);
+    EXPECT_EQ(sample->SetMediaTime(&t0, &t1), S_OK);
+    EXPECT_EQ(sample->SetActualDataLength(3), S_OK);
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Video;
+    EXPECT_EQ(sample->SetMediaType(&type), S_OK);
+
+    IMediaSample* before = sample;
+    sample->Release();
+    sample = Get();
+    ASSERT_EQ(sample, before) << "one buffer: the same sample comes back";
+    EXPECT_EQ(sample->IsSyncPoint(), S_FALSE);
+    EXPECT_EQ(sample->IsPreroll(), S_FALSE);
+    EXPECT_EQ(sample->GetActualDataLength(), 100);
+    EXPECT_EQ(sample->GetTime(&t0, &t1), VFW_E_SAMPLE_TIME_NOT_SET);
+    EXPECT_EQ(sample->GetMediaTime(&t0, &t1), VFW_E_MEDIA_TIME_NOT_SET);
+    AM_MEDIA_TYPE* got = nullptr;
+    EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
+
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(sample->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+    EXPECT_EQ(unknown, static_cast<IUnknown*>(sample));
+    unknown->Release();
+    EXPECT_EQ(sample->QueryInterface(IID_IPin, reinterpret_cast<void**>(&unknown)), E_NOINTERFACE);
+    EXPECT_EQ(unknown, nullptr);
+    sample->Release();
 }
 
 } // namespace

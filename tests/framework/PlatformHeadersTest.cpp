@@ -6,6 +6,8 @@
 #include <mmreg.h>
 
 #include <cstddef>
+#include <cstring>
+#include <type_traits>
 #include <gtest/gtest.h>
 
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
@@ -17,6 +19,7 @@ static_assert(sizeof(WAVEFORMATEX) == 18);
 static_assert(offsetof(WAVEFORMATEX, cbSize) == 16);
 static_assert(sizeof(ALLOCATOR_PROPERTIES) == 16);
 static_assert(sizeof(LONG) == 4 && sizeof(HRESULT) == 4 && sizeof(REFERENCE_TIME) == 8);
+static_assert(std::is_same_v<TCHAR, wchar_t>, "the filter is built for UNICODE");
 
 namespace {
 
@@ -51,14 +54,6 @@ TEST(PlatformHeaders, FourCharacterCodeSubtypesCarryTheCodeInTheirFirstField)
     EXPECT_EQ(0, std::memcmp(&MEDIASUBTYPE_dvsd.Data2, &MEDIASUBTYPE_PCM.Data2, sizeof(GUID) - 4));
     EXPECT_NE(MEDIASUBTYPE_None, MEDIASUBTYPE_NULL);
     EXPECT_NE(TIME_FORMAT_MEDIA_TIME, TIME_FORMAT_BYTE);
-}
-
-TEST(PlatformHeaders, TaskMemoryGivesABlockEvenForZeroBytes)
-{
-    void* p = CoTaskMemAlloc(0);
-    EXPECT_NE(p, nullptr);
-    CoTaskMemFree(p);
-    CoTaskMemFree(nullptr);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "framework/posix/AsyncSourceFilter.h"
 #include "framework/posix/FaultInjectingReader.h"
 #include "framework/posix/FileSourceFilter.h"
-#include "framework/posix/FilterGraph.h"
+#include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 
 namespace {
@@ -45,23 +45,16 @@ public:
     ComPtr<IAsyncReader> reader;
 };
 
-class SourceFilterTest : public testing::Test
+class SourceFilterTest : public GraphTest
 {
 protected:
     void SetUp() override
     {
-        m_objects = CBaseObject::ObjectsActive();
-        ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
-        m_parser = CTestFilter::Create(L"Parser");
+        GraphTest::SetUp();
+        m_parser = Own(CTestFilter::Create(L"Parser"));
         m_in = m_parser->AddPin<CReaderPin>();
         m_in->accepted = {MEDIASUBTYPE_NULL, MEDIASUBTYPE_dvsd};
         ASSERT_EQ(m_graph->AddFilter(m_parser, L"Parser"), S_OK);
-    }
-    void TearDown() override
-    {
-        m_graph->Release();
-        EXPECT_EQ(m_parser->Release(), 0u);
-        EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
     }
     // Adds the source, connects it to the reader pin, and checks what the
     // connection carries; the graph holds the source from then on.
@@ -75,8 +68,6 @@ protected:
         EXPECT_EQ(m_in->ConnectionType().majortype, MEDIATYPE_Stream);
     }
 
-    LONG m_objects = 0;
-    CFilterGraph* m_graph = nullptr;
     CTestFilter* m_parser = nullptr;
     CReaderPin* m_in = nullptr;
 };
@@ -158,14 +149,13 @@ TEST_F(SourceFilterTest, PeerWithoutReaderInterfaceIsRefused)
     ASSERT_EQ(CAsyncSourceFilter::CreateFromMemory(Bytes(4), &source), S_OK);
     ASSERT_EQ(m_graph->AddFilter(source, L"Source"), S_OK);
     source->Release();
-    CTestFilter* other = CTestFilter::Create(L"Other");
+    CTestFilter* other = Own(CTestFilter::Create(L"Other"));
     CTestPin* plain = other->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT);
     plain->offered = {MakeType(MEDIATYPE_Stream, MEDIASUBTYPE_NULL)};
     ASSERT_EQ(m_graph->AddFilter(other, L"Other"), S_OK);
     EXPECT_EQ(m_graph->ConnectDirect(plain, m_in, nullptr), E_NOINTERFACE);
     EXPECT_FALSE(m_in->IsConnected());
     EXPECT_EQ(m_graph->ConnectDirect(source->Output(), m_in, nullptr), S_OK) << "a proper reader still connects";
-    other->Release();
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-typedef wchar_t TCHAR;
-
 class _com_error
 {
 public:

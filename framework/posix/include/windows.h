@@ -33,6 +33,10 @@ typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+// The platform's generic text type under UNICODE, which this build always is.
+typedef WCHAR TCHAR;
+typedef TCHAR* LPTSTR;
+typedef const TCHAR* LPCTSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef BYTE* PBYTE;

@@ -1,10 +1,11 @@
-// The IUnknown of the native stand-in's own COM objects (allocator, samples,
-// readers), which offer one interface besides IUnknown and are never
-// aggregated. Filters and pins use the framework's CUnknown instead.
+// The IUnknown of COM objects that offer one interface besides IUnknown and
+// are never aggregated: the class factory, the pin and media-type
+// enumerators, and the native stand-in's allocator, samples and readers.
+// Filters and pins use CUnknown instead.
 //
 // To derive: CFoo : public CRefCountedObject<IFoo, IID_IFoo>; objects start
-// with one reference and are deleted by their last Release unless the
-// derived class overrides Release.
+// with one reference (or initialCount) and are deleted by their last Release
+// unless the derived class overrides Release.
 #pragma once
 
 #include <unknwn.h>
