@@ -2,6 +2,7 @@
 // source read per field, and to few source reads.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "quicktime/FourCC.h"
@@ -93,6 +94,75 @@ TEST(QTParserReadAhead, SameResultsAsOneReadPerField)
     }
 }
 
+namespace
+{
+// What count ReadUInt32 (wide: ReadUInt64) calls report: the values up to
+// the first failure, that failure's value (0) with it, then the cursor.
+std::vector<LONGLONG> FieldByField(QTParser& r, LONG count, bool wide)
+{
+    std::vector<LONGLONG> seen{0};
+    for (LONG i = 0; i < count; ++i)
+    {
+        uint32_t v32 = 1;
+        uint64_t v64 = 1;
+        const bool read = wide ? r.ReadUInt64(v64) == 8 : r.ReadUInt32(v32) == 4;
+        seen.push_back(wide ? static_cast<LONGLONG>(v64) : v32);
+        if (!read)
+            break;
+        ++seen[0];
+    }
+    seen.push_back(r.GetCursor());
+    return seen;
+}
+
+// The same from one array read.
+std::vector<LONGLONG> AsArray(QTParser& r, LONG count, bool wide)
+{
+    std::vector<uint32_t> v32(static_cast<size_t>(count) + 1, 1);
+    std::vector<uint64_t> v64(static_cast<size_t>(count) + 1, 1);
+    const LONG read = wide ? r.ReadUInt64Array(v64.data(), count) : r.ReadUInt32Array(v32.data(), count);
+    std::vector<LONGLONG> seen{read};
+    for (LONG i = 0; i < std::min(read + 1, count); ++i)
+        seen.push_back(wide ? static_cast<LONGLONG>(v64[static_cast<size_t>(i)]) : v32[static_cast<size_t>(i)]);
+    seen.push_back(r.GetCursor());
+    return seen;
+}
+} // namespace
+
+TEST(QTParserReadAhead, ArrayReadsMatchOneReadPerField)
+{
+    std::mt19937 rng(20250302);
+    for (int round = 0; round < 1500; ++round)
+    {
+        // Regions inside the file, straddling its end, past it, unbounded;
+        // the random ops before and after the array read leave the cursor
+        // anywhere and the block in any state.
+        const size_t fileSize = rng() % 900;
+        CTestByteSource source(RandomFile(rng, fileSize));
+        const LONGLONG start = static_cast<LONGLONG>(rng() % (fileSize + 20));
+        const ULONGLONG size = rng() % 4 == 0 ? 0 : rng() % (fileSize + 60);
+        const LONG block = std::array<LONG, 8>{1, 2, 3, 5, 8, 13, 64, QTParser::kDefaultBlockSize}[rng() % 8];
+        const LONG count = static_cast<LONG>(rng() % 260);
+        const bool wide = rng() % 3 == 0;
+        const unsigned opsSeed = static_cast<unsigned>(rng());
+        SCOPED_TRACE(testing::Message() << "round " << round << " block " << block << " count " << count);
+
+        QTParser expected(&source, start, kAbcd, size, 1);
+        QTParser actual(&source, start, kAbcd, size, block);
+        std::mt19937 ops(opsSeed);
+        const int before = static_cast<int>(ops() % 4);
+        for (int step = 0; step < before + 3; ++step)
+        {
+            if (step == before)
+            {
+                ASSERT_EQ(FieldByField(expected, count, wide), AsArray(actual, count, wide));
+            }
+            const unsigned op = static_cast<unsigned>(ops()), arg = static_cast<unsigned>(ops());
+            ASSERT_EQ(Step(expected, op, arg), Step(actual, op, arg)) << "step " << step;
+        }
+    }
+}
+
 TEST(QTParserReadAhead, BlocksNeverReachPastTheRegionEnd)
 {
     AtomBuilder b;
@@ -132,6 +202,15 @@ TEST(QTParserReadAhead, AMillionFieldsTakeAHandfulOfReads)
         while (read < kCount && reader.ReadUInt32(value) == 4 && value == read * 7)
             ++read;
         EXPECT_EQ((fileSize - 8) / 4, read);
+        EXPECT_LT(source.Reads().size(), 200u);
+
+        // In one array read.
+        source.ClearReads();
+        QTParser tableReader(&source, 0, kAbcd, whole.size());
+        std::vector<uint32_t> values(kCount);
+        ASSERT_EQ(static_cast<LONG>(read), tableReader.ReadUInt32Array(values.data(), kCount));
+        for (uint32_t i = 0; i < read; ++i)
+            ASSERT_EQ(i * 7, values[i]) << i;
         EXPECT_LT(source.Reads().size(), 200u);
     }
 }
