@@ -17,6 +17,23 @@ LONGLONG RegionEnd(LONGLONG start, ULONGLONG size)
     const ULONGLONG room = static_cast<ULONGLONG>(INT64_MAX - std::max<LONGLONG>(start, 0));
     return start + static_cast<LONGLONG>(std::min(size, room));
 }
+
+// Every big-endian integer of the file becomes a value here.
+uint32_t BigEndian32(const BYTE* b)
+{
+    return (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
+           (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]);
+}
+
+void Decode(const BYTE* b, uint32_t& value)
+{
+    value = BigEndian32(b);
+}
+
+void Decode(const BYTE* b, uint64_t& value)
+{
+    value = (static_cast<uint64_t>(BigEndian32(b)) << 32) | BigEndian32(b + 4);
+}
 } // namespace
 
 QTParser::QTParser(IByteSource* source, LONGLONG regionStart, uint32_t name, ULONGLONG regionSize, LONG blockSize)
@@ -119,8 +136,7 @@ LONGLONG QTParser::ReadUInt32(uint32_t& value)
     BYTE b[4];
     if (!Fetch(b, m_cursor, 4))
         return -1;
-    value = (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
-            (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]);
+    Decode(b, value);
     m_cursor += 4;
     return 4;
 }
@@ -136,6 +152,58 @@ LONGLONG QTParser::ReadUInt64(uint64_t& value)
         return -1;
     value = (static_cast<uint64_t>(high) << 32) | low;
     return 8;
+}
+
+LONG QTParser::ReadUInt32Array(uint32_t* values, LONG count)
+{
+    return ReadArray(values, count);
+}
+
+LONG QTParser::ReadUInt64Array(uint64_t* values, LONG count)
+{
+    return ReadArray(values, count);
+}
+
+LONG QTParser::BufferedFields(LONG fieldSize, LONG wanted) const
+{
+    if (m_cursor < m_blockStart || m_cursor - m_blockStart >= m_blockLength)
+        return 0;
+    LONGLONG bytes = m_blockStart + m_blockLength - m_cursor;
+    if (IsBounded())
+        bytes = std::min(bytes, m_regionEnd - m_cursor);
+    return static_cast<LONG>(std::clamp<LONGLONG>(bytes / fieldSize, 0, wanted));
+}
+
+template <typename Value>
+LONG QTParser::ReadArray(Value* values, LONG count)
+{
+    constexpr LONG kFieldSize = sizeof(Value);
+    LONG done = 0;
+    while (done < count)
+    {
+        const LONG buffered = BufferedFields(kFieldSize, count - done);
+        if (buffered == 0)
+        {
+            // The next field lies outside the block, or straddles its end or
+            // the region's: one ordinary read, which fetches the next block.
+            LONGLONG read = 0;
+            if constexpr (kFieldSize == 4)
+                read = ReadUInt32(values[done]);
+            else
+                read = ReadUInt64(values[done]);
+            if (read < 0)
+                return done;
+            ++done;
+            continue;
+        }
+        const BYTE* field = m_block.get() + (m_cursor - m_blockStart);
+        Value* const end = values + done + buffered;
+        for (Value* value = values + done; value != end; ++value, field += kFieldSize)
+            Decode(field, *value);
+        m_cursor += LONGLONG{kFieldSize} * buffered;
+        done += buffered;
+    }
+    return done;
 }
 
 LONGLONG QTParser::ReadBytes(BYTE* destination, LONG count)

@@ -48,6 +48,13 @@ public:
 
     [[nodiscard]] LONGLONG ReadUInt32(uint32_t& value);
     [[nodiscard]] LONGLONG ReadUInt64(uint64_t& value);
+    // count ReadUInt32 (ReadUInt64) calls in one, for tables: fields the block
+    // holds are served with one check per block. Returns the number of values
+    // read: count, or fewer where one of those calls would have failed; the
+    // values, the cursor and the value left 0 at the failure are then those
+    // of the calls (a failing ReadUInt64 may have read its high half).
+    [[nodiscard]] LONG ReadUInt32Array(uint32_t* values, LONG count);
+    [[nodiscard]] LONG ReadUInt64Array(uint64_t* values, LONG count);
     // Reads count bytes; with fewer left in the region (but at least one) all
     // count bytes are still read from the source and the cursor stops at the
     // region end. Returns the bytes the cursor advanced.
@@ -67,6 +74,11 @@ public:
 private:
     bool IsBounded() const { return m_regionSize != 0; }
     bool HasRoomFor(LONGLONG count) const;
+    // Whole fields of fieldSize bytes at the cursor, at most wanted, that the
+    // block holds and the region has room for.
+    LONG BufferedFields(LONG fieldSize, LONG wanted) const;
+    template <typename Value>
+    LONG ReadArray(Value* values, LONG count);
     // True when all count bytes at position came from the source.
     bool Fetch(BYTE* destination, LONGLONG position, LONG count);
     bool FetchBlock(LONGLONG position, LONG count);

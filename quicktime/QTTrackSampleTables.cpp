@@ -26,15 +26,14 @@ bool TableFits(const QTParser& reader, uint32_t count, LONGLONG entrySize, uint3
            static_cast<LONGLONG>(count) <= reader.GetRemaining() / entrySize;
 }
 
-// Empties the table and reserves room for count entries; false when that
-// memory cannot be had.
-template <typename Entry>
-bool PrepareTable(std::vector<Entry>& table, size_t count)
+// Runs grow, which allocates memory for a table; false when memory runs out
+// (a vector's reserve or insert then leaves the table as it was).
+template <typename Grow>
+bool TryGrow(Grow grow)
 {
     try
     {
-        std::vector<Entry>().swap(table);
-        table.reserve(std::min(count, kMaxReservedBytes / sizeof(Entry)));
+        grow();
         return true;
     }
     catch (const std::bad_alloc&)
@@ -43,18 +42,52 @@ bool PrepareTable(std::vector<Entry>& table, size_t count)
     }
 }
 
+// Empties the table and reserves room for count entries; false when that
+// memory cannot be had.
 template <typename Entry>
-bool Append(std::vector<Entry>& table, const Entry& entry)
+bool PrepareTable(std::vector<Entry>& table, size_t count)
 {
-    try
+    return TryGrow([&] {
+        std::vector<Entry>().swap(table);
+        table.reserve(std::min(count, kMaxReservedBytes / sizeof(Entry)));
+    });
+}
+
+[[nodiscard]] LONG ReadFields(QTParser& reader, uint32_t* fields, LONG count)
+{
+    return reader.ReadUInt32Array(fields, count);
+}
+
+[[nodiscard]] LONG ReadFields(QTParser& reader, uint64_t* fields, LONG count)
+{
+    return reader.ReadUInt64Array(fields, count);
+}
+
+// Reads a table of count entries of kFields fields each, a piece at a time,
+// and hands each piece of whole entries to take(fields, entries, first), first
+// being the 0-based index of the piece's first entry. True when all count
+// entries came; false where a field read failed, after the whole entries
+// before it were handed over, or where take returned false.
+template <LONG kFields, typename Field, typename Take>
+bool ReadTable(QTParser& reader, uint32_t count, Take take)
+{
+    constexpr LONG kPieceEntries = 1024;
+    Field fields[kPieceEntries * kFields];
+    for (uint32_t first = 0; first < count;)
     {
-        table.push_back(entry);
-        return true;
+        const LONG wanted = static_cast<LONG>(std::min<uint32_t>(count - first, kPieceEntries));
+        const LONG entries = ReadFields(reader, fields, wanted * kFields) / kFields;
+        if (!take(static_cast<const Field*>(fields), entries, first) || entries < wanted)
+            return false;
+        first += static_cast<uint32_t>(entries);
     }
-    catch (const std::bad_alloc&)
-    {
-        return false;
-    }
+    return true;
+}
+
+// Entries of a piece that begins at entry first and are traced.
+LONG TracedEntries(LONG entries, uint32_t first)
+{
+    return first >= kTracedEntries ? 0 : std::min(entries, static_cast<LONG>(kTracedEntries - first));
 }
 
 // True when a 1-based index lies within a table's declared count and within
@@ -82,15 +115,13 @@ HRESULT QTTrack::ParseStts(QTParser& reader)
     if (!TableFits(reader, count, 8))
         return E_FAIL;
     m_tables.timeToSampleCount = static_cast<LONG>(count);
-    for (uint32_t i = 0; i < count; ++i)
-    {
-        uint32_t samples = 0;
-        uint32_t duration = 0; // media time scale units
-        if (reader.ReadUInt32(samples) < 0 || reader.ReadUInt32(duration) < 0)
-            return E_FAIL;
-        DebugPrintW(L"        STTS: %d %d\n", static_cast<int>(samples), static_cast<int>(duration));
-    }
-    return S_OK;
+    // The pairs are only traced: their count is all that is consulted.
+    const bool read = ReadTable<2, uint32_t>(reader, count, [](const uint32_t* fields, LONG entries, uint32_t) {
+        for (LONG i = 0; i < entries; ++i) // samples, duration (media time scale units)
+            DebugPrintW(L"        STTS: %d %d\n", static_cast<int>(fields[2 * i]), static_cast<int>(fields[2 * i + 1]));
+        return true;
+    });
+    return read ? S_OK : E_FAIL;
 }
 
 HRESULT QTTrack::ParseStsc(QTParser& reader)
@@ -103,22 +134,27 @@ HRESULT QTTrack::ParseStsc(QTParser& reader)
         return E_FAIL;
     m_tables.sampleToChunkCount = static_cast<LONG>(count);
     m_tables.maxSamplesPerChunk = 0;
-    for (uint32_t i = 0; i < count; ++i)
-    {
-        uint32_t first = 0;
-        uint32_t samples = 0;
-        uint32_t id = 0;
-        if (reader.ReadUInt32(first) < 0 || reader.ReadUInt32(samples) < 0 || reader.ReadUInt32(id) < 0)
-            return E_FAIL;
-        const QTSampleToChunk entry{static_cast<LONG>(first), static_cast<LONG>(samples), static_cast<LONG>(id)};
-        if (!Append(m_tables.sampleToChunk, entry))
-            return E_FAIL;
-        m_tables.maxSamplesPerChunk = std::max(m_tables.maxSamplesPerChunk, entry.samplesPerChunk);
-        if (i < kTracedEntries)
+    std::vector<QTSampleToChunk>& table = m_tables.sampleToChunk;
+    const bool read = ReadTable<3, uint32_t>(reader, count, [&](const uint32_t* fields, LONG entries, uint32_t first) {
+        const size_t firstNew = table.size();
+        const bool appended = TryGrow([&] {
+            for (const uint32_t* entry = fields; entry != fields + 3 * entries; entry += 3)
+                table.push_back({static_cast<LONG>(entry[0]), static_cast<LONG>(entry[1]), static_cast<LONG>(entry[2])});
+        });
+        for (size_t i = firstNew; i < table.size(); ++i) // signed maximum
+            m_tables.maxSamplesPerChunk = std::max(m_tables.maxSamplesPerChunk, table[i].samplesPerChunk);
+        const size_t tracedEnd = std::min(table.size(), firstNew + TracedEntries(entries, first));
+        for (size_t i = firstNew; i < tracedEnd; ++i)
+        {
+            const QTSampleToChunk& entry = table[i];
             DebugPrintW(L"     STSC(%d) - %d %d %d\n", static_cast<int>(m_trackId), entry.firstChunk,
                         entry.samplesPerChunk, entry.descriptionId);
-    }
-    return Append(m_tables.sampleToChunk, QTSampleToChunk{kEndOfTableChunk, 0, 0}) ? S_OK : E_FAIL;
+        }
+        return appended;
+    });
+    if (!read)
+        return E_FAIL;
+    return TryGrow([&] { table.push_back({kEndOfTableChunk, 0, 0}); }) ? S_OK : E_FAIL;
 }
 
 HRESULT QTTrack::ParseStsz(QTParser& reader)
@@ -145,18 +181,18 @@ HRESULT QTTrack::ParseStsz(QTParser& reader)
     m_tables.maxSampleSize = 0;
     if (!TableFits(reader, count, 4) || !PrepareTable(m_tables.sampleSizes, count))
         return E_FAIL;
-    for (uint32_t i = 0; i < count; ++i)
-    {
-        uint32_t sampleSize = 0;
-        if (reader.ReadUInt32(sampleSize) < 0)
-            return E_FAIL;
-        const LONG bytes = static_cast<LONG>(sampleSize);
-        m_tables.maxSampleSize = std::max(m_tables.maxSampleSize, bytes);
-        if (!Append(m_tables.sampleSizes, bytes))
-            return E_FAIL;
-        if (i < kTracedEntries)
-            DebugPrintW(L"     STSZ(%d) - %d\n", static_cast<int>(m_trackId), bytes);
-    }
+    std::vector<LONG>& sizes = m_tables.sampleSizes;
+    const bool read = ReadTable<1, uint32_t>(reader, count, [&](const uint32_t* fields, LONG entries, uint32_t first) {
+        if (entries == 0 || !TryGrow([&] { sizes.insert(sizes.end(), fields, fields + entries); }))
+            return false;
+        const auto firstNew = sizes.end() - entries; // bytes; the largest is taken signed
+        m_tables.maxSampleSize = std::max(m_tables.maxSampleSize, *std::max_element(firstNew, sizes.end()));
+        for (LONG i = 0; i < TracedEntries(entries, first); ++i)
+            DebugPrintW(L"     STSZ(%d) - %d\n", static_cast<int>(m_trackId), firstNew[i]);
+        return true;
+    });
+    if (!read)
+        return E_FAIL;
     DebugPrintW(L"  =======2  STSZ %d\n", m_tables.maxSampleSize);
     return S_OK;
 }
@@ -183,15 +219,14 @@ HRESULT QTTrack::ParseChunkOffsets(QTParser& reader, bool wide)
         return E_FAIL;
     m_tables.chunkCount = static_cast<LONG>(count);
     DebugPrintW(L"++++ stcoex starts %d\n", static_cast<int>(count));
-    for (uint32_t i = 0; i < count; ++i)
-    {
-        uint64_t offset = 0;
-        uint32_t offset32 = 0;
-        if (wide ? reader.ReadUInt64(offset) < 0 : reader.ReadUInt32(offset32) < 0)
-            return E_FAIL;
-        if (!Append(m_tables.chunkOffsets, wide ? offset : ULONGLONG{offset32}))
-            return E_FAIL;
-    }
+    // Offsets are absolute file positions; 32-bit ones are widened without sign.
+    std::vector<ULONGLONG>& offsets = m_tables.chunkOffsets;
+    const auto append = [&offsets](const auto* fields, LONG entries, uint32_t) {
+        return TryGrow([&] { offsets.insert(offsets.end(), fields, fields + entries); });
+    };
+    const bool read = wide ? ReadTable<1, uint64_t>(reader, count, append) : ReadTable<1, uint32_t>(reader, count, append);
+    if (!read)
+        return E_FAIL;
     m_tables.currentChunk = 1;
     return S_OK;
 }

@@ -1,5 +1,5 @@
-// The reader reads ahead in blocks; these tests hold it to the results of one
-// source read per field, and to few source reads.
+// The reader reads ahead in blocks; these tests hold it, its array reads
+// included, to the results of one source read per field, and to few source reads.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -31,12 +31,49 @@ std::vector<BYTE> RandomFile(std::mt19937& rng, size_t size)
     return bytes;
 }
 
-// Runs one operation and returns everything the reader reports about it.
-std::vector<LONGLONG> Step(QTParser& r, unsigned op, unsigned arg)
+// What count ReadUInt32 (wide: ReadUInt64) calls report: how many succeed,
+// the values up to the first failure and that failure's value (0).
+std::vector<LONGLONG> FieldByField(QTParser& r, LONG count, bool wide)
+{
+    std::vector<LONGLONG> seen{0};
+    for (LONG i = 0; i < count; ++i)
+    {
+        uint32_t v32 = 1;
+        uint64_t v64 = 1;
+        const bool read = wide ? r.ReadUInt64(v64) == 8 : r.ReadUInt32(v32) == 4;
+        seen.push_back(wide ? static_cast<LONGLONG>(v64) : v32);
+        if (!read)
+            break;
+        ++seen[0];
+    }
+    return seen;
+}
+
+// The same from one array read.
+std::vector<LONGLONG> AsArray(QTParser& r, LONG count, bool wide)
+{
+    std::vector<uint32_t> v32(static_cast<size_t>(count), 1);
+    std::vector<uint64_t> v64(static_cast<size_t>(count), 1);
+    const LONG read = wide ? r.ReadUInt64Array(v64.data(), count) : r.ReadUInt32Array(v32.data(), count);
+    std::vector<LONGLONG> seen{read};
+    for (LONG i = 0; i < std::min(read + 1, count); ++i)
+        seen.push_back(wide ? static_cast<LONGLONG>(v64[static_cast<size_t>(i)]) : v32[static_cast<size_t>(i)]);
+    return seen;
+}
+
+// Runs one operation and returns everything the reader reports about it. The
+// reference reader makes its array reads one field at a time.
+std::vector<LONGLONG> Step(QTParser& r, unsigned op, unsigned arg, bool reference)
 {
     std::vector<LONGLONG> seen;
-    switch (op % 7)
+    switch (op % 9)
     {
+    case 7: // count ReadUInt32
+    case 8: { // count ReadUInt64
+        const LONG count = static_cast<LONG>(arg % 70);
+        seen = reference ? FieldByField(r, count, op % 9 == 8) : AsArray(r, count, op % 9 == 8);
+        break;
+    }
     case 0: {
         uint32_t v = 1;
         seen = {r.ReadUInt32(v), v};
@@ -67,14 +104,17 @@ std::vector<LONGLONG> Step(QTParser& r, unsigned op, unsigned arg)
 }
 } // namespace
 
-TEST(QTParserReadAhead, SameResultsAsOneReadPerField)
+// Runs the same random operations (pick maps a random number to one) on a
+// reader making one exact read per field and on readers with blocks of
+// several sizes, over regions inside random files, straddling their end,
+// past it, and unbounded.
+void ExpectSameResultsAsOneReadPerField(unsigned seed, int rounds, int steps, unsigned (*pick)(unsigned))
 {
-    std::mt19937 rng(20240611);
-    for (int round = 0; round < 400; ++round)
+    std::mt19937 rng(seed);
+    for (int round = 0; round < rounds; ++round)
     {
         const size_t fileSize = rng() % 600;
         CTestByteSource source(RandomFile(rng, fileSize));
-        // Regions inside the file, straddling its end, past it, and unbounded.
         const LONGLONG start = static_cast<LONGLONG>(rng() % (fileSize + 20));
         const ULONGLONG size = rng() % 4 == 0 ? 0 : rng() % (fileSize + 60);
         const unsigned opsSeed = static_cast<unsigned>(rng());
@@ -84,13 +124,24 @@ TEST(QTParserReadAhead, SameResultsAsOneReadPerField)
             QTParser expected(&source, start, kAbcd, size, 1); // 1: one exact read per field
             QTParser actual(&source, start, kAbcd, size, block);
             std::mt19937 ops(opsSeed);
-            for (int step = 0; step < 80; ++step)
+            for (int step = 0; step < steps; ++step)
             {
-                const unsigned op = static_cast<unsigned>(ops()), arg = static_cast<unsigned>(ops());
-                ASSERT_EQ(Step(expected, op, arg), Step(actual, op, arg)) << "step " << step;
+                const unsigned op = pick(static_cast<unsigned>(ops())), arg = static_cast<unsigned>(ops());
+                ASSERT_EQ(Step(expected, op, arg, true), Step(actual, op, arg, false)) << "step " << step;
             }
         }
     }
+}
+
+TEST(QTParserReadAhead, SameResultsAsOneReadPerField)
+{
+    ExpectSameResultsAsOneReadPerField(20240611, 400, 80, [](unsigned op) { return op % 9; });
+    // Mostly array reads (7, 8), with byte reads (2) and skips (3) that shift
+    // the cursor against the blocks; few steps, as they soon reach the end.
+    ExpectSameResultsAsOneReadPerField(20250302, 1500, 6, [](unsigned op) {
+        constexpr unsigned kArrayHeavy[] = {7, 8, 7, 8, 2, 3};
+        return kArrayHeavy[op % 6];
+    });
 }
 
 TEST(QTParserReadAhead, BlocksNeverReachPastTheRegionEnd)
@@ -132,6 +183,15 @@ TEST(QTParserReadAhead, AMillionFieldsTakeAHandfulOfReads)
         while (read < kCount && reader.ReadUInt32(value) == 4 && value == read * 7)
             ++read;
         EXPECT_EQ((fileSize - 8) / 4, read);
+        EXPECT_LT(source.Reads().size(), 200u);
+
+        // In one array read.
+        source.ClearReads();
+        QTParser tableReader(&source, 0, kAbcd, whole.size());
+        std::vector<uint32_t> values(kCount);
+        ASSERT_EQ(static_cast<LONG>(read), tableReader.ReadUInt32Array(values.data(), kCount));
+        for (uint32_t i = 0; i < read; ++i)
+            ASSERT_EQ(i * 7, values[i]) << i;
         EXPECT_LT(source.Reads().size(), 200u);
     }
 }

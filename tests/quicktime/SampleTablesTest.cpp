@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 
 #include "framework/posix/DebugOutput.h"
@@ -194,4 +196,72 @@ TEST(SampleTables, OnlyTheFirstTenEntriesAreTraced)
              {L"     STSC(7) - 11 11 1\n", 0}, {L"  =======1  STSZ 0 12\n", 1}, {L"     STSZ(7) - 1000\n", 1},
              {L"     STSZ(7) - 1100\n", 0}, {L"  =======2  STSZ 1200\n", 1}})
         EXPECT_EQ(count, capture.Count(line)) << line;
+}
+
+namespace
+{
+// The 32-bit fields a track holds of the table of the given type, in file
+// order; those of "stts" as its trace lines show them.
+std::vector<uint32_t> HeldFields(uint32_t type, const QTTrack& track, const CDebugOutputCapture& capture)
+{
+    const QTSampleTables& t = track.GetSampleTables();
+    std::vector<uint32_t> fields;
+    if (type == FourCC::Stts)
+    {
+        for (const std::wstring& line : capture.Lines())
+        {
+            unsigned samples = 0, duration = 0;
+            if (std::swscanf(line.c_str(), L"        STTS: %u %u\n", &samples, &duration) == 2)
+                fields.insert(fields.end(), {samples, duration});
+        }
+    }
+    for (const QTSampleToChunk& e : t.sampleToChunk)
+        if (e.firstChunk != 0x7FFFFFFF)
+            fields.insert(fields.end(), {static_cast<uint32_t>(e.firstChunk), static_cast<uint32_t>(e.samplesPerChunk),
+                                         static_cast<uint32_t>(e.descriptionId)});
+    for (const LONG size : t.sampleSizes)
+        fields.push_back(static_cast<uint32_t>(size));
+    for (const ULONGLONG offset : t.chunkOffsets)
+    {
+        if (type == FourCC::Co64)
+            fields.push_back(static_cast<uint32_t>(offset >> 32));
+        fields.push_back(static_cast<uint32_t>(offset));
+    }
+    return fields;
+}
+} // namespace
+
+TEST(SampleTables, LongTablesCutByTheFileEndKeepTheWholeEntriesBeforeTheCut)
+{
+    constexpr uint32_t kEntries = 2500; // several of the pieces a table is read in
+    // type, 32-bit fields before the count (after version and flags), per entry
+    const std::tuple<uint32_t, uint32_t, uint32_t> cases[] = {
+        {FourCC::Stts, 0, 2}, {FourCC::Stsc, 0, 3}, {FourCC::Stsz, 1, 1}, {FourCC::Stco, 0, 1}, {FourCC::Co64, 0, 2},
+    };
+    for (const auto& [type, prefix, perEntry] : cases)
+    {
+        const uint32_t all = kEntries * perEntry;
+        for (const uint32_t present : {0u, 1u, 1024 * perEntry - 1, 1024 * perEntry, 2047 * perEntry + 1, all - 1, all})
+        {
+            SCOPED_TRACE(std::wstring(FourCCToWide(type).c_str()) + L" " + std::to_wstring(present));
+            std::vector<uint32_t> fields(present);
+            for (uint32_t i = 0; i < present; ++i)
+                fields[i] = (i * 2654435761u) >> 1; // below 2^31: traced "%d" reads back the same
+            CDebugOutputCapture capture;
+            ParsedTrack p(Video([&](AtomBuilder& b) { // the file ends inside the table
+                b.Begin(type).U32(0).Zeros(4 * size_t{prefix}).U32(kEntries);
+                for (const uint32_t field : fields)
+                    b.U32(field);
+                b.EndWithSize(16 + 4 * (uint64_t{prefix} + all));
+            }));
+            EXPECT_EQ(present == all ? S_OK : E_FAIL, p.result);
+            fields.resize(present / perEntry * perEntry);
+            EXPECT_EQ(fields, HeldFields(type, p.track, capture));
+            const QTSampleTables& t = p.track.GetSampleTables();
+            const bool ended = !t.sampleToChunk.empty() && t.sampleToChunk.back().firstChunk == 0x7FFFFFFF;
+            EXPECT_EQ(type == FourCC::Stsc && present == all, ended);
+            const bool sized = type == FourCC::Stsz && !fields.empty();
+            EXPECT_EQ(sized ? static_cast<LONG>(*std::max_element(fields.begin(), fields.end())) : 0, t.maxSampleSize);
+        }
+    }
 }
