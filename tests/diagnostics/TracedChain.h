@@ -9,33 +9,30 @@
 enum class ChainFailure
 {
     None,
-    Raise,       // QTP_RAISE(E_INVALIDARG, message)
-    Assign,      // tracer = E_OUTOFMEMORY
-    Foreign,     // a std::bad_alloc
-    ComError,    // _com_error(E_NOTIMPL)
+    Raise,    // QTP_RAISE(E_INVALIDARG, message)
+    Assign,   // tracer = E_OUTOFMEMORY
+    Foreign,  // a std::bad_alloc
+    ComError, // _com_error(E_NOTIMPL)
 };
 
 struct CTracedChain
 {
-    int raiseLine = 0; // the line of the QTP_RAISE in Inner
+    int raiseLine = 0; // the line of the QTP_RAISE in Inner; its handler comes after
 
     HRESULT Inner(ChainFailure failure)
     {
         CTraceEntry tracer(L"CTracedChain::Inner");
         try
         {
+            raiseLine = __LINE__ + 2;
             if (failure == ChainFailure::Raise)
-            {
-                raiseLine = __LINE__ + 1;
                 QTP_RAISE(tracer, E_INVALIDARG, L"Sample %d of track %u is out of range", 7, 2u);
-            }
             if (failure == ChainFailure::Assign)
                 tracer = E_OUTOFMEMORY;
             if (failure == ChainFailure::Foreign)
                 throw std::bad_alloc();
             if (failure == ChainFailure::ComError)
                 _com_issue_error(E_NOTIMPL);
-            tracer = S_OK;
         }
         QTP_CATCH_ALL(tracer)
         return tracer.Result();
