@@ -38,26 +38,18 @@ struct CTracedChain
         return tracer.Result();
     }
 
-    HRESULT Middle(ChainFailure failure)
+    // Middle (depth 1) and Outer (depth 2): each assigns its callee's result.
+    HRESULT Caller(int depth, ChainFailure failure)
     {
-        CTraceEntry tracer(L"CTracedChain::Middle");
+        CTraceEntry tracer(L"CTracedChain::%s", depth == 1 ? L"Middle" : L"Outer");
         try
         {
-            tracer = Inner(failure);
+            tracer = depth == 1 ? Inner(failure) : Caller(depth - 1, failure);
             tracer = S_FALSE;
         }
         QTP_CATCH_ALL(tracer)
         return tracer.Result();
     }
 
-    HRESULT Outer(ChainFailure failure)
-    {
-        CTraceEntry tracer(L"CTracedChain::Outer");
-        try
-        {
-            tracer = Middle(failure);
-        }
-        QTP_CATCH_ALL(tracer)
-        return tracer.Result();
-    }
+    HRESULT Outer(ChainFailure failure) { return Caller(2, failure); }
 };
