@@ -1,7 +1,7 @@
 // A native filter graph holding one CRZQTFileParser, for the filter's and
-// the input pin's tests. Sources are added to the graph and connected to the
-// parser's input pin; at teardown the graph is cleared and every framework
-// object must be gone.
+// the input pin's tests. Sources are added to the graph, which owns them, and
+// connected to the parser's input pin; at teardown the graph is cleared and
+// every framework object must be gone.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "framework/posix/FaultInjectingReader.h"
 #include "framework/posix/FilterGraph.h"
 #include "pins/inpin.h"
+#include "tests/support/MovieAtoms.h"
 
 // The object's reference count, read without changing it.
 template <class T>
@@ -34,6 +35,12 @@ inline std::vector<JournalRecord> EntryPoints(const std::vector<JournalRecord>& 
     return found;
 }
 
+// A video and a sound track, duration / timeScale seconds long.
+inline std::vector<BYTE> TwoTrackMovie(uint32_t timeScale = 600, uint32_t duration = 5999)
+{
+    return MakeMovie({{QTTrackKind::Video, 1, 2997}, {QTTrackKind::Sound, 2, 48000}}, timeScale, duration);
+}
+
 class ParserGraphTest : public testing::Test
 {
 protected:
@@ -43,8 +50,7 @@ protected:
         ASSERT_EQ(CFilterGraph::Create(&m_graph), S_OK);
         HRESULT hr = S_OK;
         m_parser = static_cast<CRZQTFileParser*>(CRZQTFileParser::CreateInstance(nullptr, &hr));
-        ASSERT_NE(m_parser, nullptr);
-        ASSERT_EQ(hr, S_OK);
+        ASSERT_TRUE(m_parser && hr == S_OK);
         m_parser->NonDelegatingAddRef();
         ASSERT_EQ(m_graph->AddFilter(m_parser, L"Parser"), S_OK);
     }
@@ -55,17 +61,15 @@ protected:
             m_graph->Clear();
             m_graph->Release();
         }
-        if (m_parser)
-        {
-            EXPECT_EQ(m_parser->Release(), 0u);
-        }
+        EXPECT_EQ(m_parser ? m_parser->Release() : 0u, 0u);
         EXPECT_EQ(CBaseObject::ObjectsActive(), m_objects);
     }
 
     CInputPin* Input() { return static_cast<CInputPin*>(m_parser->GetPin(0)); }
 
     // Adds source to the graph, which takes over the caller's reference.
-    CAsyncSourceFilter* Add(CAsyncSourceFilter* source)
+    template <class Source>
+    Source* Add(Source* source)
     {
         EXPECT_EQ(m_graph->AddFilter(source, nullptr), S_OK);
         source->Release();
