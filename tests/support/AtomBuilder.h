@@ -49,3 +49,12 @@ private:
     std::vector<BYTE> m_bytes;
     std::vector<Open> m_open;
 };
+
+// The bytes write(builder) produces: Atoms([](AtomBuilder& b) { AddStco(b, {48}); }).
+template <typename Write>
+std::vector<BYTE> Atoms(Write write)
+{
+    AtomBuilder b;
+    write(b);
+    return b.Bytes();
+}

@@ -62,10 +62,11 @@ std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset = 48);
 // A track (ID 1) whose "stbl" holds only an "stsd" with the description.
 TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description);
 
-// A "trak" built from the layout, parsed on its own.
+// A "trak" built from the layout, or given whole, parsed on its own.
 struct ParsedTrack
 {
     explicit ParsedTrack(const TrackLayout& layout);
+    explicit ParsedTrack(const std::vector<BYTE>& trak);
     QTTrack track;
     HRESULT result;
 };
