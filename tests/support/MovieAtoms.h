@@ -34,9 +34,9 @@ struct SoundLayout
     uint16_t compressionId = 0;
     uint32_t rate = 48000 << 16; // unsigned 16.16
     uint32_t bytesPerPacket = 0; // version 1
-    uint32_t v2Channels = 2;     // version 2
-    uint32_t v2Bits = 16;        // version 2
     std::vector<BYTE> extensions = {};
+    uint32_t v2Channels = 2; // version 2
+    uint32_t v2Bits = 16;    // version 2
 };
 std::vector<BYTE> SoundDescription(const SoundLayout& sound);
 // "wave" holding "frma" (wrapped format), "enda" (flag) and a terminator, as
