@@ -30,11 +30,7 @@ void AddMdhd(AtomBuilder& b, uint32_t timeScale)
 void AddDinf(AtomBuilder& b, uint32_t drefSize)
 {
     b.Begin(FourCC::Dinf).Begin(FourCC::Dref).U32(0).U32(1);
-    if (drefSize >= 28)
-        b.U32(12).Code(kAlis).U32(1).Zeros(drefSize - 28); // self reference, then padding
-    else
-        b.Zeros(drefSize - 16);
-    b.End().End();
+    b.U32(12).Code(kAlis).U32(1).Zeros(drefSize - 28).End().End(); // self reference, then padding
 }
 
 void AddMediaHeader(AtomBuilder& b, QTTrackKind kind)

@@ -15,7 +15,7 @@ struct TrackLayout
     QTTrackKind kind = QTTrackKind::Video; // None writes a "gmhd" without "tmcd"
     uint32_t id = 1;
     uint32_t mediaTimeScale = 2997;
-    uint32_t drefSize = 28; // total size of the data reference, header included (at least 16)
+    uint32_t drefSize = 28; // total size of the data reference, header included (at least 28)
     // The children of "stbl"; empty writes an "stsd" without entries.
     std::vector<BYTE> stbl = {};
 };
