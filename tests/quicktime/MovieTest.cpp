@@ -61,67 +61,58 @@ TEST(Movie, StepsOverAHugeMediaDataAtomUnread)
     EXPECT_EQ(44100u, movie.GetTrack(1)->GetMediaTimeScale());
 }
 
-TEST(Movie, UsesTheFirstMoovAndFailsWithoutOne)
+TEST(Movie, MoovWalkAndMovieHeaderCases)
 {
-    AtomBuilder b;
-    b.Begin(FourCC::Free).Zeros(3).End();
-    b.Append(MakeMoov({{QTTrackKind::Video, 1, 2500}}, 600));
-    b.Append(MakeMoov(kDvMovie, 1000));
-    ParsedMovie p(b.Bytes());
-    ASSERT_EQ(S_OK, p.result);
-    EXPECT_EQ(600u, p.movie.GetTimeScale());
-    EXPECT_EQ(1, p.movie.GetTrackCount());
+    AtomBuilder twoMoovs;
+    twoMoovs.Begin(FourCC::Free).Zeros(3).End();
+    twoMoovs.Append(MakeMoov({{QTTrackKind::Video, 1, 2500}}, 600)).Append(MakeMoov(kDvMovie, 1000));
+    AtomBuilder noMoov;
+    noMoov.Begin(FourCC::Ftyp).U32(0).End().Begin(FourCC::Mdat).Zeros(40).End();
+    AtomBuilder cutHeader; // ends two bytes after the duration: the skip to the next track ID fails, then its read
+    cutHeader.Begin(FourCC::Moov).Begin(FourCC::Mvhd).U32(0).Zeros(8).U32(600).U32(10).U16(0).End().End();
+    AtomBuilder noHeader; // a malformed "trak" ends the walk and keeps the tracks before it
+    noHeader.Begin(FourCC::Moov);
+    AddTrak(noHeader, {QTTrackKind::Sound, 4, 8000});
+    noHeader.Begin(FourCC::Trak).Zeros(4).EndWithSize(5);
+    AddTrak(noHeader, {QTTrackKind::Video, 5, 2500});
+    AtomBuilder manyTracks; // user data shorter than its three words is harmless
+    manyTracks.Begin(FourCC::Moov);
+    for (size_t i = 0; i < Movie::kMaxTracks + 5; ++i)
+        manyTracks.Empty(FourCC::Trak);
+    manyTracks.Empty(FourCC::Udta);
 
-    AtomBuilder none;
-    none.Begin(FourCC::Ftyp).U32(0).End().Begin(FourCC::Mdat).Zeros(40).End();
-    EXPECT_EQ(E_FAIL, ParsedMovie(none.Bytes()).result);
-    EXPECT_EQ(E_FAIL, ParsedMovie({}).result);
-}
-
-TEST(Movie, MovieHeaderCases)
-{
+    const struct
     {
-        // Next track ID 3 with three tracks: declared 2, all three held.
-        ParsedMovie p(MakeMoov(kDvMovie, 600, 0, 3));
-        EXPECT_EQ(2, p.movie.GetDeclaredTrackCount());
-        ASSERT_EQ(3, p.movie.GetTrackCount());
-        EXPECT_TRUE(p.movie.GetTrack(3)->IsTimecode());
-        EXPECT_EQ(nullptr, p.movie.GetTrack(0));
-        EXPECT_EQ(nullptr, p.movie.GetTrack(4));
-        EXPECT_EQ(1, p.movie.CountVideoTracks() * p.movie.CountAudioTracks() * p.movie.CountTimecodeTracks());
-    }
+        std::vector<BYTE> bytes;
+        HRESULT result;
+        DWORD timeScale;
+        LONG declared, tracks;
+    } cases[] = {
+        {twoMoovs.Bytes(), S_OK, 600, 1, 1}, // the first "moov" only
+        {noMoov.Bytes(), E_FAIL, 0, 0, 0},
+        {{}, E_FAIL, 0, 0, 0},
+        {MakeMoov(kDvMovie, 600, 0, 3), S_OK, 600, 2, 3}, // next track ID 3: declared 2, all three held
+        {MakeMoov(kDvMovie, 0), S_OK, 0, 3, 3},
+        {MakeMoov(kDvMovie, 600, 0, 1), E_FAIL, 600, 0, 0}, // next track ID 1 fails, even with tracks following
+        {cutHeader.Bytes(), E_FAIL, 600, 0, 0},
+        {noHeader.End().Bytes(), S_OK, 0, 0, 1},
+        {manyTracks.End().Bytes(), S_OK, 0, 0, static_cast<LONG>(Movie::kMaxTracks)},
+    };
+    for (const auto& c : cases)
     {
+        SCOPED_TRACE(&c - cases);
         CDebugOutputCapture capture;
-        ParsedMovie p(MakeMoov(kDvMovie, 0));
-        EXPECT_EQ(S_OK, p.result);
-        EXPECT_EQ(0u, p.movie.GetTimeScale());
-        EXPECT_EQ(1u, capture.Count(L"ParseMvhd: bad time scale = 0"));
+        ParsedMovie p(c.bytes);
+        EXPECT_EQ(c.result, p.result);
+        EXPECT_EQ(c.timeScale, p.movie.GetTimeScale());
+        EXPECT_EQ(c.declared, p.movie.GetDeclaredTrackCount());
+        ASSERT_EQ(c.tracks, p.movie.GetTrackCount());
+        EXPECT_EQ(nullptr, p.movie.GetTrack(0));
+        EXPECT_EQ(nullptr, p.movie.GetTrack(c.tracks + 1));
+        EXPECT_EQ(c.timeScale == 0 && c.tracks == 3, capture.Contains(L"ParseMvhd: bad time scale = 0"));
+        EXPECT_EQ(c.tracks == 3, p.movie.CountVideoTracks() * p.movie.CountAudioTracks() * p.movie.CountTimecodeTracks());
     }
-    // Next track ID 1 fails the movie even with tracks following.
-    EXPECT_EQ(E_FAIL, ParsedMovie(MakeMoov(kDvMovie, 600, 0, 1)).result);
-    {
-        // A header ending two bytes after its duration: the skip to the next
-        // track ID fails, and so does the read where the cursor stayed.
-        AtomBuilder b;
-        b.Begin(FourCC::Moov).Begin(FourCC::Mvhd).U32(0).Zeros(8).U32(600).U32(10).U16(0).End().End();
-        ParsedMovie p(b.Bytes());
-        EXPECT_EQ(E_FAIL, p.result);
-        EXPECT_EQ(600u, p.movie.GetTimeScale());
-    }
-    {
-        // No header: zeros, and the tracks; a malformed header ends the walk
-        // and keeps the tracks before it.
-        AtomBuilder b;
-        b.Begin(FourCC::Moov);
-        AddTrak(b, {QTTrackKind::Sound, 4, 8000});
-        b.Begin(FourCC::Trak).Zeros(4).EndWithSize(5);
-        AddTrak(b, {QTTrackKind::Video, 5, 2500});
-        ParsedMovie p(b.End().Bytes());
-        EXPECT_EQ(S_OK, p.result);
-        EXPECT_EQ(0, p.movie.GetDeclaredTrackCount());
-        ASSERT_EQ(1, p.movie.GetTrackCount());
-        EXPECT_EQ(4u, p.movie.GetTrack(1)->GetTrackId());
-    }
+    EXPECT_EQ(4u, ParsedMovie(noHeader.Bytes()).movie.GetTrack(1)->GetTrackId());
 }
 
 TEST(Movie, ASecondParseGivesExactlyTheCurrentFilesTracks)
@@ -144,16 +135,4 @@ TEST(Movie, ASecondParseGivesExactlyTheCurrentFilesTracks)
     p.source.Replace({});
     EXPECT_EQ(E_FAIL, p.movie.ParseMovie());
     EXPECT_EQ(0, p.movie.GetTrackCount());
-}
-
-TEST(Movie, HoldsABoundedNumberOfTracks)
-{
-    AtomBuilder b;
-    b.Begin(FourCC::Moov);
-    for (size_t i = 0; i < Movie::kMaxTracks + 5; ++i)
-        b.Empty(FourCC::Trak);
-    b.Empty(FourCC::Udta); // user data shorter than its three words is harmless
-    ParsedMovie p(b.End().Bytes());
-    EXPECT_EQ(S_OK, p.result);
-    EXPECT_EQ(static_cast<LONG>(Movie::kMaxTracks), p.movie.GetTrackCount());
 }
