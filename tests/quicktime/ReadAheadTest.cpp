@@ -126,27 +126,22 @@ TEST(QTParserReadAhead, AMillionFieldsTakeAHandfulOfReads)
         b.U32(i * 7);
     const std::vector<BYTE> whole = b.End().Bytes();
 
-    // The whole table, then the same atom cut at 60% of the file, where the
-    // reads must stop exactly after the last whole field.
+    // Half the table in one array read, the rest one field at a time: from the
+    // whole atom, then from the atom cut at 60% of the file, where the reads
+    // must stop exactly after the last whole field.
     for (const size_t fileSize : {whole.size(), whole.size() * 3 / 5})
     {
         SCOPED_TRACE(fileSize);
         CTestByteSource source(std::vector<BYTE>(whole.begin(), whole.begin() + fileSize));
         QTParser reader(&source, 0, kAbcd, whole.size());
-        uint32_t value = 0;
+        std::vector<uint32_t> values(kCount / 2);
+        ASSERT_EQ(static_cast<LONG>(kCount / 2), reader.ReadUInt32Array(values.data(), kCount / 2));
         uint32_t read = 0;
-        while (read < kCount && reader.ReadUInt32(value) == 4 && value == read * 7)
+        while (read < kCount / 2 && values[read] == read * 7)
+            ++read;
+        for (uint32_t value = 0; read < kCount && reader.ReadUInt32(value) == 4 && value == read * 7;)
             ++read;
         EXPECT_EQ((fileSize - 8) / 4, read);
-        EXPECT_LT(source.Reads().size(), 200u);
-
-        // In one array read.
-        source.ClearReads();
-        QTParser tableReader(&source, 0, kAbcd, whole.size());
-        std::vector<uint32_t> values(kCount);
-        ASSERT_EQ(static_cast<LONG>(read), tableReader.ReadUInt32Array(values.data(), kCount));
-        for (uint32_t i = 0; i < read; ++i)
-            ASSERT_EQ(i * 7, values[i]) << i;
-        EXPECT_LT(source.Reads().size(), 200u);
+        EXPECT_LT(source.Reads().size(), 80u); // 64 KiB blocks; a short one is not retried whole
     }
 }

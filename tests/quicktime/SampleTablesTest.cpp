@@ -51,35 +51,22 @@ TEST(SampleTables, ChunkOffsetsAndSamplesPerChunkAsTheChunkAdvances)
 
 TEST(SampleTables, SampleSizesFixedOrFromTheTable)
 {
-    struct Case
-    {
-        QTTrackKind kind;
-        uint32_t sampleSize, count;
-        std::vector<uint32_t> sizes;
-        std::vector<LONG> expected; // GetSampleSize of indices 0 to 4
-        LONG max;
-    };
-    const Case cases[] = {
-        {QTTrackKind::Video, 1000, 300, {}, {1000, 1000, 1000, 1000, 1000}, 1000},
-        {QTTrackKind::Video, 0, 0, {1000, 0xFFFFFFFF, 900}, {-1, 1000, -1, 900, -1}, 1000}, // signed maximum
-        // A sound track keeps its bytes per sample and never reads the table.
-        {QTTrackKind::Sound, 1, 0, {1000, 1200}, {2, 2, 2, 2, 2}, 2},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(&c - cases);
-        ParsedTrack p({c.kind, 7, 48000, 28, Atoms([&](AtomBuilder& b) {
-                           AddStsd(b, SoundDescription({})); // read by the sound track only
-                           AddStsz(b, c.sampleSize, c.sizes, c.count);
+    ParsedTrack fixed(Video([](AtomBuilder& b) { AddStsz(b, 1000, {}, 300); }));
+    ParsedTrack table(Video([](AtomBuilder& b) { AddStsz(b, 0, {1000, 0xFFFFFFFF, 900}); }));
+    // A sound track keeps its bytes per sample and never reads the table.
+    ParsedTrack sound({QTTrackKind::Sound, 7, 48000, 28, Atoms([](AtomBuilder& b) {
+                           AddStsd(b, SoundDescription({}));
+                           AddStsz(b, 1, {1000, 1200});
                        })});
-        ASSERT_EQ(S_OK, p.result);
-        std::vector<LONG> sizes;
+    std::vector<LONG> sizes; // of samples 0 to 4, -1 where unknown
+    for (const ParsedTrack* p : {&fixed, &table, &sound})
         for (LONG index = 0; index <= 4; ++index)
-            sizes.push_back(p.track.GetSampleSize(index));
-        EXPECT_EQ(c.expected, sizes);
-        EXPECT_EQ(c.max, p.track.GetSampleTables().maxSampleSize);
-        EXPECT_EQ(c.sampleSize != 0, p.track.GetSampleTables().fixedSize);
-    }
+            sizes.push_back(p->track.GetSampleSize(index));
+    EXPECT_EQ((std::vector<LONG>{1000, 1000, 1000, 1000, 1000, -1, 1000, -1, 900, -1, 2, 2, 2, 2, 2}), sizes);
+    EXPECT_EQ(1000, table.track.GetSampleTables().maxSampleSize); // signed: -1 is no maximum
+    EXPECT_EQ(2, sound.track.GetSampleTables().maxSampleSize);
+    EXPECT_TRUE(fixed.track.GetSampleTables().fixedSize && sound.track.GetSampleTables().fixedSize);
+    EXPECT_FALSE(table.track.GetSampleTables().fixedSize);
 }
 
 TEST(SampleTables, CurrentSampleSizeRules)
