@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -30,12 +29,6 @@ std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& byte
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
-}
-// The movie bundled with the project (the test environment names its root).
-std::string SamplePath()
-{
-    const char* root = std::getenv("QTP_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/samples/sample.mov";
 }
 } // namespace
 
@@ -114,23 +107,6 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
               "]\n",
               run.out);
     std::remove(path.c_str());
-}
-
-TEST(QtGraph, TheBundledSampleAsFfprobeSeesIt)
-{
-    // DV 720x480 at 29.97, 2 x 48 kHz PCM, a timecode track; video packets of
-    // 120000 bytes at 40, 128232, ...; sound packets of 1024 samples at
-    // 120040 and 124136 (one chunk here).
-    QtGraphRun run = QtGraph({"info", "--json", SamplePath()});
-    for (const char* part : {"\"format\":\"dvc \",\"format_code\":543389284,\"width\":720,\"height\":480,",
-                             "\"subtype_name\":\"MEDIASUBTYPE_dvsd\",\"frame_rate\":29.97,\"bit_rate\":25,",
-                             "\"timecode_frame_duration\":100,\"timecode_frame_count\":30,"})
-        EXPECT_NE(std::string::npos, run.out.find(part)) << part;
-    run = QtGraph({"chunks", SamplePath()});
-    EXPECT_EQ(0u, run.out.find("track  chunk        offset  samples  sizes\n"
-                               "    1      1            40        1  120000\n"
-                               "    2      1        120040     2048  8192\n"
-                               "    1      2        128232        1  120000\n"));
 }
 
 TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
