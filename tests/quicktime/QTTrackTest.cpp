@@ -22,6 +22,11 @@ std::vector<BYTE> Trak(const std::vector<QTTrackKind>& headers)
     b.Begin(FourCC::Stbl).Append(StandardStbl(headers.empty() ? QTTrackKind::None : headers.back())).End();
     return b.End().End().End().Bytes();
 }
+
+std::vector<BYTE> Trak(const TrackLayout& layout)
+{
+    return Atoms([&](AtomBuilder& b) { AddTrak(b, layout); });
+}
 } // namespace
 
 TEST(QTTrack, KindComesFromTheLastMediaInformationHeader)
@@ -56,12 +61,10 @@ TEST(QTTrack, FailuresStopTheWalkAndKeepWhatWasRead)
     const Case cases[] = {
         // A data reference larger than a self-reference names media elsewhere:
         // the sample table after it is not read.
-        {Atoms([](AtomBuilder& b) { AddTrak(b, {QTTrackKind::Video, 1, 2500, 40, StandardStbl(QTTrackKind::Video)}); }),
-         S_OK, 1, 2500, QTTrackKind::Video, 3},
-        {Atoms([](AtomBuilder& b) { AddTrak(b, {QTTrackKind::Video, 1, 2500, 41, StandardStbl(QTTrackKind::Video)}); }),
-         E_FAIL, 1, 2500, QTTrackKind::Video, 0},
+        {Trak({QTTrackKind::Video, 1, 2500, 40, StandardStbl(QTTrackKind::Video)}), S_OK, 1, 2500, QTTrackKind::Video, 3},
+        {Trak({QTTrackKind::Video, 1, 2500, 41, StandardStbl(QTTrackKind::Video)}), E_FAIL, 1, 2500, QTTrackKind::Video, 0},
         // Track ID 0: the media that follows is not read.
-        {Atoms([](AtomBuilder& b) { AddTrak(b, {QTTrackKind::Video, 0, 2997}); }), E_FAIL, 0, 0, QTTrackKind::None, 0},
+        {Trak({QTTrackKind::Video, 0, 2997}), E_FAIL, 0, 0, QTTrackKind::None, 0},
         // A track header cut before its duration.
         {Atoms([](AtomBuilder& b) {
              b.Begin(FourCC::Trak).Begin(FourCC::Tkhd).U32(0).Zeros(8).U32(5).Zeros(4).U16(0).End().End();

@@ -71,36 +71,29 @@ TEST(SampleTables, SampleSizesFixedOrFromTheTable)
 
 TEST(SampleTables, CurrentSampleSizeRules)
 {
-    struct Case
-    {
-        std::vector<std::pair<uint32_t, uint32_t>> stts;
-        uint32_t sampleSize;
-        LONG advance; // samples passed before asking
-        LONG expected;
-        const wchar_t* trace;
-    };
-    const wchar_t* const notFixed = L"GetCurrentSample: Error: only 1 entry, but not Fixed sized samples\n";
-    const Case cases[] = {
-        {{{3, 100}}, 0, 0, 0, nullptr}, // one entry: the track's sample size, 0 with a table
-        {{{3, 100}}, 800, 0, 800, nullptr},
-        {{{1, 100}, {2, 200}}, 0, 0, 1000, L"GetCurrentSampleSize: returning 1000 [1]\n"},
-        {{{1, 100}, {2, 200}}, 0, 2, 900, L"GetCurrentSampleSize: returning 900 [3]\n"},
-        {{{1, 100}, {2, 200}}, 0, 3, -1, L"GetCurrentSample: Error: index is too big (4 > 3)\n"},
-        {{{1, 100}, {2, 200}}, 800, 0, -1, notFixed},
-        {{}, 800, 0, -1, notFixed},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(&c - cases);
-        ParsedTrack p(Video([&](AtomBuilder& b) {
-            AddStts(b, c.stts);
-            AddStsz(b, c.sampleSize, c.sampleSize ? std::vector<uint32_t>{} : std::vector<uint32_t>{1000, 1200, 900}, 3);
+    using Stts = std::vector<std::pair<uint32_t, uint32_t>>;
+    const auto parse = [](const Stts& stts, uint32_t sampleSize) {
+        return ParsedTrack(Video([&](AtomBuilder& b) {
+            AddStts(b, stts);
+            AddStsz(b, sampleSize, sampleSize ? std::vector<uint32_t>{} : std::vector<uint32_t>{1000, 1200, 900}, 3);
         }));
-        p.track.AdvanceSamples(c.advance);
-        CDebugOutputCapture capture;
-        EXPECT_EQ(c.expected, p.track.GetCurrentSampleSize());
-        EXPECT_EQ(c.trace ? std::vector<std::wstring>{c.trace} : std::vector<std::wstring>{}, capture.Lines());
-    }
+    };
+    const Stts one = {{3, 100}}, two = {{1, 100}, {2, 200}};
+    CDebugOutputCapture capture;
+    // One time-to-sample entry: the track's sample size, 0 with a size table.
+    EXPECT_EQ(0, parse(one, 0).track.GetCurrentSampleSize());
+    EXPECT_EQ(800, parse(one, 800).track.GetCurrentSampleSize());
+    // Otherwise the current sample's size from the table; none with a fixed size.
+    EXPECT_EQ(-1, parse(two, 800).track.GetCurrentSampleSize());
+    EXPECT_EQ(-1, parse({}, 800).track.GetCurrentSampleSize());
+    ParsedTrack p = parse(two, 0);
+    std::vector<LONG> sizes;
+    for (int i = 0; i < 4; ++i, p.track.AdvanceSamples(1))
+        sizes.push_back(p.track.GetCurrentSampleSize());
+    EXPECT_EQ((std::vector<LONG>{1000, 1200, 900, -1}), sizes);
+    EXPECT_EQ(2u, capture.Count(L"GetCurrentSample: Error: only 1 entry, but not Fixed sized samples\n"));
+    EXPECT_EQ(1u, capture.Count(L"GetCurrentSampleSize: returning 900 [3]\n"));
+    EXPECT_EQ(1u, capture.Count(L"GetCurrentSample: Error: index is too big (4 > 3)\n"));
 }
 
 TEST(SampleTables, CountsTheAtomCannotHoldFailBeforeAllocating)

@@ -182,30 +182,23 @@ void AddCo64(AtomBuilder& b, const std::vector<uint64_t>& offsets)
 
 std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset)
 {
-    const std::vector<uint32_t> offsets = {firstOffset, firstOffset + 120000, firstOffset + 240000};
-    AtomBuilder b;
-    switch (kind)
+    struct Layout
     {
-    case QTTrackKind::Video:
-        AddStsd(b, VideoDescription(FourCC::Dvc, 720, 480));
-        AddStts(b, {{3, 100}});
-        AddStsc(b, {{1, 1, 1}});
-        AddStsz(b, 120000, {}, 3);
-        break;
-    case QTTrackKind::Sound:
-        AddStsd(b, SoundDescription({}));
-        AddStts(b, {{4803, 1}});
-        AddStsc(b, {{1, 1601, 1}});
-        AddStsz(b, 1, {}, 4803);
-        break;
-    default:
-        AddStsd(b, TimecodeDescription(0, 100, 30));
-        AddStts(b, {{1, 100}});
-        AddStsc(b, {{1, 1, 1}});
-        AddStsz(b, 4, {}, 1);
-        break;
-    }
-    AddStco(b, kind == QTTrackKind::Video || kind == QTTrackKind::Sound ? offsets : std::vector<uint32_t>{firstOffset});
+        std::vector<BYTE> description;
+        uint32_t samples, duration, samplesPerChunk, sampleSize, chunks;
+    };
+    const Layout l = kind == QTTrackKind::Video   ? Layout{VideoDescription(FourCC::Dvc, 720, 480), 3, 100, 1, 120000, 3}
+                     : kind == QTTrackKind::Sound ? Layout{SoundDescription({}), 4803, 1, 1601, 1, 3}
+                                                  : Layout{TimecodeDescription(0, 100, 30), 1, 100, 1, 4, 1};
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < l.chunks; ++i)
+        offsets.push_back(firstOffset + 120000 * i);
+    AtomBuilder b;
+    AddStsd(b, l.description);
+    AddStts(b, {{l.samples, l.duration}});
+    AddStsc(b, {{1, l.samplesPerChunk, 1}});
+    AddStsz(b, l.sampleSize, {}, l.samples);
+    AddStco(b, offsets);
     return b.Bytes();
 }
 
