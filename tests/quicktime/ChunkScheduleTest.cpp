@@ -109,8 +109,6 @@ TEST(ChunkSchedule, SoundChunkBytesAndWhereThePumpStops)
 {
     using Steps = std::vector<std::string>;
     const std::pair<TrackLayout, Steps> cases[] = {
-        // 2 channels x 2 bytes x samples; a chunk past the table keeps the last figure.
-        {SoundTrack(1, {{1, 1000, 1}, {2, 24, 1}}, {64, 4064, 5000}), {"0 64/1 S 4000", "0 4064/2 S 96", "0 5000/3 S 96"}},
         // Several time-to-sample entries with a fixed size: the size is unknown.
         {SoundTrack(1, {{1, 1000, 1}}, {64}, {{1, 1}, {2, 1}}), {"0 64/1 S -1"}},
         // More bytes than a 32-bit length holds.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "framework/posix/DebugOutput.h"
 #include "quicktime/FourCC.h"
 #include "quicktime/QTMovie.h"
 #include "tests/support/MovieAtoms.h"
@@ -101,7 +100,6 @@ TEST(Movie, MoovWalkAndMovieHeaderCases)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(&c - cases);
-        CDebugOutputCapture capture;
         ParsedMovie p(c.bytes);
         EXPECT_EQ(c.result, p.result);
         EXPECT_EQ(c.timeScale, p.movie.GetTimeScale());
@@ -109,7 +107,6 @@ TEST(Movie, MoovWalkAndMovieHeaderCases)
         ASSERT_EQ(c.tracks, p.movie.GetTrackCount());
         EXPECT_EQ(nullptr, p.movie.GetTrack(0));
         EXPECT_EQ(nullptr, p.movie.GetTrack(c.tracks + 1));
-        EXPECT_EQ(c.timeScale == 0 && c.tracks == 3, capture.Contains(L"ParseMvhd: bad time scale = 0"));
         EXPECT_EQ(c.tracks == 3, p.movie.CountVideoTracks() * p.movie.CountAudioTracks() * p.movie.CountTimecodeTracks());
     }
     EXPECT_EQ(4u, ParsedMovie(noHeader.Bytes()).movie.GetTrack(1)->GetTrackId());
