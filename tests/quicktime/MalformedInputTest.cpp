@@ -17,24 +17,20 @@ const std::vector<TrackLayout> kTracks = {
     {QTTrackKind::Timecode, 3, 2997, 28, StandardStbl(QTTrackKind::Timecode)},
 };
 
-HRESULT ParseBytes(std::vector<BYTE> bytes, LONG* trackCount = nullptr)
+// The parse's result and track count. Whatever the tables hold, walking them
+// as the pump does stays in bounds.
+std::pair<HRESULT, LONG> Parse(std::vector<BYTE> bytes)
 {
     CTestByteSource source(std::move(bytes));
     QTMovie movie(&source);
     const HRESULT hr = movie.ParseMovie();
-    if (trackCount)
-        *trackCount = movie.GetTrackCount();
-    // Whatever the tables hold, walking them as the pump does stays in bounds.
     std::vector<QTTrack*> tracks;
     for (LONG i = 1; i <= movie.GetTrackCount(); ++i)
         tracks.push_back(movie.GetTrack(i));
     const QTChunkSchedule schedule(tracks);
-    for (QTChunkStep step; schedule.Next(step) && step.action != QTChunkAction::Stop;)
-    {
+    for (QTChunkStep step; schedule.Next(step) && step.action != QTChunkAction::Stop; QTChunkSchedule::Complete(step))
         (void)step.track->GetSampleSize(step.track->GetCurrentSampleIndex());
-        QTChunkSchedule::Complete(step);
-    }
-    return hr;
+    return {hr, movie.GetTrackCount()};
 }
 } // namespace
 
@@ -45,21 +41,14 @@ TEST(MalformedInput, EveryTruncationParsesOrFails)
     for (size_t length = 0; length <= whole.size(); ++length)
     {
         SCOPED_TRACE(length);
-        LONG tracks = -1;
-        const HRESULT hr = ParseBytes(std::vector<BYTE>(whole.begin(), whole.begin() + length), &tracks);
+        const auto [hr, tracks] = Parse(std::vector<BYTE>(whole.begin(), whole.begin() + length));
         ASSERT_TRUE(hr == S_OK || hr == E_FAIL);
-        // Only a missing "moov" or a cut movie header fails, before any track.
-        if (hr == E_FAIL)
-        {
-            EXPECT_EQ(0, tracks);
-            continue;
-        }
-        // A later cut keeps every track whose header it reached.
-        EXPECT_GE(tracks, previousTracks);
-        previousTracks = tracks;
+        // Only a missing "moov" or a cut movie header fails, before any track;
+        // a later cut keeps every track whose header it reached.
+        EXPECT_EQ(hr == E_FAIL ? 0 : std::max(tracks, previousTracks), tracks);
+        previousTracks = hr == E_FAIL ? previousTracks : tracks;
     }
     EXPECT_EQ(3, previousTracks);
-    EXPECT_EQ(S_OK, ParseBytes(whole));
 }
 
 TEST(MalformedInput, CorruptedBytesParseOrFail)
@@ -69,16 +58,13 @@ TEST(MalformedInput, CorruptedBytesParseOrFail)
     for (int round = 0; round < 3000; ++round)
     {
         std::vector<BYTE> bytes = whole;
-        const int changes = 1 + static_cast<int>(rng() % 4);
-        for (int i = 0; i < changes; ++i)
+        for (int changes = 1 + static_cast<int>(rng() % 4); changes > 0; --changes)
         {
-            const size_t at = rng() % bytes.size();
             // Sizes are where hostile values hurt: sometimes write extremes.
             static const BYTE kExtremes[] = {0x00, 0x01, 0x07, 0x08, 0x7F, 0x80, 0xFF};
-            bytes[at] = rng() % 2 ? kExtremes[rng() % 7] : static_cast<BYTE>(rng());
+            bytes[rng() % bytes.size()] = rng() % 2 ? kExtremes[rng() % 7] : static_cast<BYTE>(rng());
         }
-        LONG tracks = 0;
-        const HRESULT hr = ParseBytes(std::move(bytes), &tracks);
+        const auto [hr, tracks] = Parse(std::move(bytes));
         ASSERT_TRUE(hr == S_OK || hr == E_FAIL) << round;
         ASSERT_LE(tracks, 3) << round;
     }

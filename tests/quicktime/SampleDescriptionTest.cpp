@@ -6,26 +6,12 @@
 
 namespace
 {
-SoundLayout Sound(uint32_t format, uint16_t version, uint16_t bits, uint16_t compressionId, uint32_t rate,
-                  uint32_t bytesPerPacket = 0, std::vector<BYTE> extensions = {})
-{
-    SoundLayout s;
-    s.format = format;
-    s.version = version;
-    s.bits = bits;
-    s.compressionId = compressionId;
-    s.rate = rate;
-    s.bytesPerPacket = bytesPerPacket;
-    s.extensions = std::move(extensions);
-    return s;
-}
+constexpr uint32_t kTwos = MakeFourCC('t', 'w', 'o', 's');
 
+// Version 2 stereo 16-bit sound whose extended layout says channels x 24 bits.
 SoundLayout Version2(uint32_t channels)
 {
-    SoundLayout s = Sound(MakeFourCC('t', 'w', 'o', 's'), 2, 16, 0xFFFE, 0);
-    s.v2Channels = channels;
-    s.v2Bits = 24;
-    return s;
+    return {kTwos, 2, 2, 16, 0xFFFE, 0, 0, {}, channels, 24};
 }
 } // namespace
 
@@ -76,23 +62,22 @@ TEST(SampleDescription, SoundLayoutsByVersion)
         const wchar_t* format;
         DWORD channels, bytesPerSample, sampleRate; // media time scale 96000
     };
-    const uint32_t twos = MakeFourCC('t', 'w', 'o', 's');
     const uint32_t in24 = FourCC::In24;
     const Case cases[] = {
-        {Sound(twos, 0, 16, 0, 0xAC448000), S_OK, L"twos", 2, 2, 44100}, // integer part of 16.16
-        {Sound(twos, 0, 12, 0xFFFE, 48000 << 16), S_OK, L"twos", 2, 1, 48000},
+        {{kTwos, 0, 2, 16, 0, 0xAC448000}, S_OK, L"twos", 2, 2, 44100}, // integer part of 16.16
+        {{kTwos, 0, 2, 12, 0xFFFE, 48000u << 16}, S_OK, L"twos", 2, 1, 48000},
         // Version 1: compression ID -2 takes the rate from the media time scale,
         // the bytes per packet (top bit cleared) as the bytes per sample.
-        {Sound(twos, 1, 16, 0xFFFE, 0, 0x80000003), S_OK, L"twos", 2, 3, 96000},
-        {Sound(twos, 1, 16, 0, 32000 << 16, 2), S_OK, L"twos", 2, 2, 32000},
+        {{kTwos, 1, 2, 16, 0xFFFE, 0, 0x80000003}, S_OK, L"twos", 2, 3, 96000},
+        {{kTwos, 1, 2, 16, 0, 32000u << 16, 2}, S_OK, L"twos", 2, 2, 32000},
         // An "enda" flag in "wave" marks little-endian integers.
-        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(in24, 1)), S_OK, L"42ni", 2, 3, 96000},
-        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(in24, 0)), S_OK, L"in24", 2, 3, 96000},
-        {Sound(FourCC::In32, 1, 32, 0xFFFE, 0, 4, WaveAtom(FourCC::In32, 1)), S_OK, L"23ni", 2, 4, 96000},
-        {Sound(in24, 1, 24, 0xFFFE, 0, 3, WaveAtom(MakeFourCC('s', 'o', 'w', 't'), 1)), S_OK, L"in24", 2, 3, 96000},
+        {{in24, 1, 2, 24, 0xFFFE, 0, 3, WaveAtom(in24, 1)}, S_OK, L"42ni", 2, 3, 96000},
+        {{in24, 1, 2, 24, 0xFFFE, 0, 3, WaveAtom(in24, 0)}, S_OK, L"in24", 2, 3, 96000},
+        {{FourCC::In32, 1, 2, 32, 0xFFFE, 0, 4, WaveAtom(FourCC::In32, 1)}, S_OK, L"23ni", 2, 4, 96000},
+        {{in24, 1, 2, 24, 0xFFFE, 0, 3, WaveAtom(MakeFourCC('s', 'o', 'w', 't'), 1)}, S_OK, L"in24", 2, 3, 96000},
         // Version 2: channels and bits per channel from the extended layout.
         {Version2(1), S_OK, L"twos", 1, 3, 96000},
-        {Version2(6), E_FAIL, L"twos", 2, 2, 96000},
+        {Version2(3), E_FAIL, L"twos", 2, 2, 96000},
         {Version2(0), E_FAIL, L"twos", 2, 2, 96000},
     };
     for (const Case& c : cases)
@@ -109,29 +94,16 @@ TEST(SampleDescription, SoundLayoutsByVersion)
     }
 }
 
-TEST(SampleDescription, TimecodeFrameCountIsSigned)
-{
-    for (const auto& [frames, count] : {std::pair<uint8_t, LONG>{30, 30}, {0xE2, -30}})
-    {
-        ParsedTrack p(WithDescription(QTTrackKind::Timecode, 2997, TimecodeDescription(0x9, 1001, frames)));
-        EXPECT_EQ(S_OK, p.result);
-        EXPECT_EQ(0x9u, p.track.GetTimecodeFormat().flags);
-        EXPECT_EQ(1001u, p.track.GetTimecodeFormat().frameDuration);
-        EXPECT_EQ(count, p.track.GetTimecodeFormat().frameCount);
-    }
-}
-
-TEST(SampleDescription, CutDescriptionsFailTheSampleTable)
+TEST(SampleDescription, CutDescriptionsFailTheSampleTableWholeOnesParse)
 {
     // Each description cut one byte short of the last field its kind needs.
     const std::tuple<QTTrackKind, std::vector<BYTE>, size_t> cases[] = {
         {QTTrackKind::Video, VideoDescription(FourCC::Dvc, 720, 480), 36},
         {QTTrackKind::Sound, SoundDescription({}), 36},
-        {QTTrackKind::Sound, SoundDescription(Sound(FourCC::In24, 1, 24, 0, 48000 << 16, 3)), 44},
+        {QTTrackKind::Sound, SoundDescription({FourCC::In24, 1, 2, 24, 0, 48000u << 16, 3}), 44},
         {QTTrackKind::Sound, SoundDescription(Version2(2)), 60},
-        {QTTrackKind::Sound, SoundDescription(Sound(FourCC::In24, 1, 24, 0xFFFE, 0, 3, WaveAtom(FourCC::In24, 1))),
-         84},
-        {QTTrackKind::Timecode, TimecodeDescription(0, 100, 30), 33},
+        {QTTrackKind::Sound, SoundDescription({FourCC::In24, 1, 2, 24, 0xFFFE, 0, 3, WaveAtom(FourCC::In24, 1)}), 84},
+        {QTTrackKind::Timecode, TimecodeDescription(0x9, 1001, 0xE2), 33},
     };
     for (const auto& [kind, whole, needed] : cases)
     {
@@ -142,4 +114,9 @@ TEST(SampleDescription, CutDescriptionsFailTheSampleTable)
         EXPECT_EQ(GUID_NULL, p.track.GetMediaType().majorType); // derived only after a whole read
         EXPECT_EQ(S_OK, ParsedTrack(WithDescription(kind, 48000, whole)).result);
     }
+    const QTTimecodeFormat timecode =
+        ParsedTrack(WithDescription(QTTrackKind::Timecode, 2997, TimecodeDescription(0x9, 1001, 0xE2))).track.GetTimecodeFormat();
+    EXPECT_EQ(0x9u, timecode.flags);
+    EXPECT_EQ(1001u, timecode.frameDuration);
+    EXPECT_EQ(-30, timecode.frameCount); // the frame count is signed
 }

@@ -30,11 +30,7 @@ void AddMdhd(AtomBuilder& b, uint32_t timeScale)
 void AddDinf(AtomBuilder& b, uint32_t drefSize)
 {
     b.Begin(FourCC::Dinf).Begin(FourCC::Dref).U32(0).U32(1);
-    if (drefSize >= 28)
-        b.U32(12).Code(kAlis).U32(1).Zeros(drefSize - 28); // self reference, then padding
-    else
-        b.Zeros(drefSize - 16);
-    b.End().End();
+    b.U32(12).Code(kAlis).U32(1).Zeros(drefSize - 28).End().End(); // self reference, then padding
 }
 
 void AddMediaHeader(AtomBuilder& b, QTTrackKind kind)
@@ -138,6 +134,19 @@ std::vector<BYTE> TimecodeDescription(uint32_t flags, uint32_t frameDuration, ui
     return b.End().Bytes();
 }
 
+namespace
+{
+// An atom of version and flags, the entry count and each entry as write(entry) puts it.
+template <typename Entries, typename Write>
+void AddTable(AtomBuilder& b, uint32_t type, const Entries& entries, Write write)
+{
+    b.Begin(type).U32(0).U32(static_cast<uint32_t>(entries.size()));
+    for (const auto& entry : entries)
+        write(entry);
+    b.End();
+}
+} // namespace
+
 void AddStsd(AtomBuilder& b, const std::vector<BYTE>& description)
 {
     b.Begin(FourCC::Stsd).U32(0).U32(1).Append(description).End();
@@ -145,18 +154,12 @@ void AddStsd(AtomBuilder& b, const std::vector<BYTE>& description)
 
 void AddStts(AtomBuilder& b, const std::vector<std::pair<uint32_t, uint32_t>>& entries)
 {
-    b.Begin(FourCC::Stts).U32(0).U32(static_cast<uint32_t>(entries.size()));
-    for (const auto& [count, duration] : entries)
-        b.U32(count).U32(duration);
-    b.End();
+    AddTable(b, FourCC::Stts, entries, [&b](const auto& e) { b.U32(e.first).U32(e.second); });
 }
 
 void AddStsc(AtomBuilder& b, const std::vector<std::array<uint32_t, 3>>& entries)
 {
-    b.Begin(FourCC::Stsc).U32(0).U32(static_cast<uint32_t>(entries.size()));
-    for (const auto& entry : entries)
-        b.U32(entry[0]).U32(entry[1]).U32(entry[2]);
-    b.End();
+    AddTable(b, FourCC::Stsc, entries, [&b](const auto& e) { b.U32(e[0]).U32(e[1]).U32(e[2]); });
 }
 
 void AddStsz(AtomBuilder& b, uint32_t sampleSize, const std::vector<uint32_t>& sizes, uint32_t count)
@@ -169,61 +172,48 @@ void AddStsz(AtomBuilder& b, uint32_t sampleSize, const std::vector<uint32_t>& s
 
 void AddStco(AtomBuilder& b, const std::vector<uint32_t>& offsets)
 {
-    b.Begin(FourCC::Stco).U32(0).U32(static_cast<uint32_t>(offsets.size()));
-    for (const uint32_t offset : offsets)
-        b.U32(offset);
-    b.End();
+    AddTable(b, FourCC::Stco, offsets, [&b](uint32_t offset) { b.U32(offset); });
 }
 
 void AddCo64(AtomBuilder& b, const std::vector<uint64_t>& offsets)
 {
-    b.Begin(FourCC::Co64).U32(0).U32(static_cast<uint32_t>(offsets.size()));
-    for (const uint64_t offset : offsets)
-        b.U64(offset);
-    b.End();
+    AddTable(b, FourCC::Co64, offsets, [&b](uint64_t offset) { b.U64(offset); });
 }
 
 std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset)
 {
-    const std::vector<uint32_t> offsets = {firstOffset, firstOffset + 120000, firstOffset + 240000};
-    AtomBuilder b;
-    switch (kind)
+    struct Layout
     {
-    case QTTrackKind::Video:
-        AddStsd(b, VideoDescription(FourCC::Dvc, 720, 480));
-        AddStts(b, {{3, 100}});
-        AddStsc(b, {{1, 1, 1}});
-        AddStsz(b, 120000, {}, 3);
-        break;
-    case QTTrackKind::Sound:
-        AddStsd(b, SoundDescription({}));
-        AddStts(b, {{4803, 1}});
-        AddStsc(b, {{1, 1601, 1}});
-        AddStsz(b, 1, {}, 4803);
-        break;
-    default:
-        AddStsd(b, TimecodeDescription(0, 100, 30));
-        AddStts(b, {{1, 100}});
-        AddStsc(b, {{1, 1, 1}});
-        AddStsz(b, 4, {}, 1);
-        break;
-    }
-    AddStco(b, kind == QTTrackKind::Video || kind == QTTrackKind::Sound ? offsets : std::vector<uint32_t>{firstOffset});
+        std::vector<BYTE> description;
+        uint32_t samples, duration, samplesPerChunk, sampleSize, chunks;
+    };
+    const Layout l = kind == QTTrackKind::Video   ? Layout{VideoDescription(FourCC::Dvc, 720, 480), 3, 100, 1, 120000, 3}
+                     : kind == QTTrackKind::Sound ? Layout{SoundDescription({}), 4803, 1, 1601, 1, 3}
+                                                  : Layout{TimecodeDescription(0, 100, 30), 1, 100, 1, 4, 1};
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < l.chunks; ++i)
+        offsets.push_back(firstOffset + 120000 * i);
+    AtomBuilder b;
+    AddStsd(b, l.description);
+    AddStts(b, {{l.samples, l.duration}});
+    AddStsc(b, {{1, l.samplesPerChunk, 1}});
+    AddStsz(b, l.sampleSize, {}, l.samples);
+    AddStco(b, offsets);
     return b.Bytes();
 }
 
 TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description)
 {
-    AtomBuilder b;
-    AddStsd(b, description);
-    return {kind, 1, mediaTimeScale, 28, b.Bytes()};
+    return {kind, 1, mediaTimeScale, 28, Atoms([&](AtomBuilder& b) { AddStsd(b, description); })};
 }
 
-ParsedTrack::ParsedTrack(const TrackLayout& layout)
+ParsedTrack::ParsedTrack(const TrackLayout& layout) : ParsedTrack(Atoms([&](AtomBuilder& b) { AddTrak(b, layout); }))
 {
-    AtomBuilder b;
-    AddTrak(b, layout);
-    CTestByteSource source(b.Bytes());
-    QTParser reader(&source, 0, FourCC::Trak, b.Size());
+}
+
+ParsedTrack::ParsedTrack(const std::vector<BYTE>& trak)
+{
+    CTestByteSource source(trak);
+    QTParser reader(&source, 0, FourCC::Trak, trak.size());
     result = track.ParseTrak(reader);
 }

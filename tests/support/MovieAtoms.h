@@ -15,7 +15,7 @@ struct TrackLayout
     QTTrackKind kind = QTTrackKind::Video; // None writes a "gmhd" without "tmcd"
     uint32_t id = 1;
     uint32_t mediaTimeScale = 2997;
-    uint32_t drefSize = 28; // total size of the data reference, header included (at least 16)
+    uint32_t drefSize = 28; // total size of the data reference, header included (at least 28)
     // The children of "stbl"; empty writes an "stsd" without entries.
     std::vector<BYTE> stbl = {};
 };
@@ -34,9 +34,9 @@ struct SoundLayout
     uint16_t compressionId = 0;
     uint32_t rate = 48000 << 16; // unsigned 16.16
     uint32_t bytesPerPacket = 0; // version 1
-    uint32_t v2Channels = 2;     // version 2
-    uint32_t v2Bits = 16;        // version 2
     std::vector<BYTE> extensions = {};
+    uint32_t v2Channels = 2; // version 2
+    uint32_t v2Bits = 16;    // version 2
 };
 std::vector<BYTE> SoundDescription(const SoundLayout& sound);
 // "wave" holding "frma" (wrapped format), "enda" (flag) and a terminator, as
@@ -62,10 +62,11 @@ std::vector<BYTE> StandardStbl(QTTrackKind kind, uint32_t firstOffset = 48);
 // A track (ID 1) whose "stbl" holds only an "stsd" with the description.
 TrackLayout WithDescription(QTTrackKind kind, uint32_t mediaTimeScale, const std::vector<BYTE>& description);
 
-// A "trak" built from the layout, parsed on its own.
+// A "trak" built from the layout, or given whole, parsed on its own.
 struct ParsedTrack
 {
     explicit ParsedTrack(const TrackLayout& layout);
+    explicit ParsedTrack(const std::vector<BYTE>& trak);
     QTTrack track;
     HRESULT result;
 };

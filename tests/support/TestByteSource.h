@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "quicktime/MemoryByteSource.h"
@@ -11,11 +12,7 @@
 class CTestByteSource final : public IByteSource
 {
 public:
-    struct Read
-    {
-        LONGLONG position;
-        LONG length;
-    };
+    using Read = std::pair<LONGLONG, LONG>; // position, length
 
     explicit CTestByteSource(std::vector<BYTE> bytes = {}) { Replace(std::move(bytes)); }
 
