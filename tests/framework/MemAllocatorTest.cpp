@@ -63,9 +63,6 @@ TEST_F(MemAllocatorTest, GrantsExactlyWhatIsAskedAndRefusesBadRequests)
 
     EXPECT_EQ(m_allocator->SetProperties(&request, &actual), S_OK);
     EXPECT_EQ(0, std::memcmp(&request, &actual, sizeof actual));
-    ALLOCATOR_PROPERTIES current{};
-    EXPECT_EQ(m_allocator->GetProperties(&current), S_OK);
-    EXPECT_EQ(0, std::memcmp(&request, &current, sizeof current));
 
     ALLOCATOR_PROPERTIES badAlign{8, 100, 3, 0};
     EXPECT_EQ(m_allocator->SetProperties(&badAlign, &actual), VFW_E_BADALIGN);
@@ -135,10 +132,7 @@ TEST_F(MemAllocatorTest, DecommitWakesABlockedCallerAndFreesBuffersWhenTheyComeB
     waiter.join();
     EXPECT_EQ(blocked.load(), VFW_E_NOT_COMMITTED);
 
-    // The sample still out stays usable; new properties wait for its return.
-    BYTE* p = nullptr;
-    EXPECT_EQ(out->GetPointer(&p), S_OK);
-    p[15] = 1;
+    // New properties wait for the sample still out to come back.
     ALLOCATOR_PROPERTIES request{2, 32, 1, 0};
     ALLOCATOR_PROPERTIES actual{};
     EXPECT_EQ(m_allocator->SetProperties(&request, &actual), VFW_E_BUFFERS_OUTSTANDING);
@@ -148,7 +142,6 @@ TEST_F(MemAllocatorTest, DecommitWakesABlockedCallerAndFreesBuffersWhenTheyComeB
     IMediaSample* fresh = Get();
     EXPECT_EQ(fresh->GetSize(), 32);
     fresh->Release();
-    EXPECT_EQ(m_allocator->Decommit(), S_OK);
 }
 
 TEST_F(MemAllocatorTest, SampleReturnsOnlyOnItsLastReleaseAndKeepsTheAllocatorAlive)
@@ -160,6 +153,7 @@ TEST_F(MemAllocatorTest, SampleReturnsOnlyOnItsLastReleaseAndKeepsTheAllocatorAl
     EXPECT_EQ(sample->Release(), 1u);
     IMediaSample* none = nullptr;
     EXPECT_EQ(m_allocator->GetBuffer(&none, nullptr, nullptr, AM_GBF_NOWAIT), VFW_E_TIMEOUT);
+    EXPECT_EQ(m_allocator->ReleaseBuffer(nullptr), E_POINTER);
 
     // The allocator's last outside reference goes while the sample is out.
     EXPECT_EQ(m_allocator->Release(), 1u);
@@ -172,16 +166,6 @@ TEST_F(MemAllocatorTest, SampleReturnsOnlyOnItsLastReleaseAndKeepsTheAllocatorAl
     (void)allocator;
 }
 
-TEST_F(MemAllocatorTest, ReleaseBufferRefusesSamplesThatAreNotOut)
-{
-    Configure(1, 16);
-    IMediaSample* sample = Get();
-    sample->Release();
-    EXPECT_EQ(m_allocator->ReleaseBuffer(sample), E_INVALIDARG);
-    EXPECT_EQ(m_allocator->ReleaseBuffer(nullptr), E_POINTER);
-    EXPECT_EQ(AllocatorRefs(), 1u);
-}
-
 TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
 {
     Configure(3, sizeof(int));
@@ -191,37 +175,27 @@ TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
     int received = 0;
     bool inOrder = true;
     std::thread consumer([&] {
-        for (;;)
+        while (!done || received < 2000)
         {
             IMediaSample* s = nullptr;
             {
                 std::lock_guard<std::mutex> guard(lock);
-                if (!queue.empty())
-                {
-                    s = queue.front();
-                    queue.pop_front();
-                }
-            }
-            if (!s)
-            {
-                if (done)
-                    break;
-                std::this_thread::yield();
-                continue;
+                if (queue.empty())
+                    continue;
+                s = queue.front();
+                queue.pop_front();
             }
             BYTE* p = nullptr;
             (void)s->GetPointer(&p);
             int value;
             std::memcpy(&value, p, sizeof value);
-            inOrder = inOrder && value == received;
-            ++received;
+            inOrder = inOrder && value == received++;
             s->Release();
         }
     });
     for (int i = 0; i < 2000; ++i)
     {
         IMediaSample* s = Get();
-        ASSERT_NE(s, nullptr);
         BYTE* p = nullptr;
         (void)s->GetPointer(&p);
         std::memcpy(p, &i, sizeof i);
@@ -230,108 +204,44 @@ TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
     }
     done = true;
     consumer.join();
-    EXPECT_EQ(received, 2000);
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(m_allocator->Decommit(), S_OK);
 }
 
-TEST_F(MemAllocatorTest, SampleDataLengthStaysWithinTheBuffer)
+TEST_F(MemAllocatorTest, SampleRefusesBadValuesAndStartsCleanWhenReused)
 {
     Configure(1, 100);
     IMediaSample* sample = Get();
+    REFERENCE_TIME start = -1, stop = -1;
     EXPECT_EQ(sample->GetActualDataLength(), 100);
-    EXPECT_EQ(sample->SetActualDataLength(100), S_OK);
-    EXPECT_EQ(sample->SetActualDataLength(0), S_OK);
     EXPECT_EQ(sample->SetActualDataLength(101), VFW_E_BUFFER_OVERFLOW);
     EXPECT_EQ(sample->SetActualDataLength(-1), VFW_E_BUFFER_OVERFLOW);
-    EXPECT_EQ(sample->GetActualDataLength(), 0);
-    EXPECT_EQ(sample->SetActualDataLength(57), S_OK);
-    EXPECT_EQ(sample->GetActualDataLength(), 57);
-    sample->Release();
-}
-
-TEST_F(MemAllocatorTest, SampleTimesReadBackAsSet)
-{
-    Configure(1, 16);
-    IMediaSample* sample = Get();
-    REFERENCE_TIME start = -1, stop = -1;
-    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_E_SAMPLE_TIME_NOT_SET);
-    REFERENCE_TIME setStart = 0x123456789ALL, setStop = setStart + 400000;
-    EXPECT_EQ(sample->SetTime(&setStart, &setStop), S_OK);
-    EXPECT_EQ(sample->GetTime(&start, &stop), S_OK);
-    EXPECT_EQ(start, setStart);
-    EXPECT_EQ(stop, setStop);
-    EXPECT_EQ(sample->SetTime(&setStart, nullptr), S_OK);
-    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_S_NO_STOP_TIME);
-    EXPECT_EQ(start, setStart);
-    EXPECT_EQ(stop, setStart + 1);
-    EXPECT_EQ(sample->SetTime(nullptr, nullptr), S_OK);
     EXPECT_EQ(sample->GetTime(&start, &stop), VFW_E_SAMPLE_TIME_NOT_SET);
     EXPECT_EQ(sample->GetTime(nullptr, &stop), E_POINTER);
-
-    // Media times: both or none.
+    REFERENCE_TIME setStart = 0x123456789ALL;
+    EXPECT_EQ(sample->SetTime(&setStart, nullptr), S_OK);
+    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_S_NO_STOP_TIME);
+    EXPECT_EQ(stop, setStart + 1);
     EXPECT_EQ(sample->GetMediaTime(&start, &stop), VFW_E_MEDIA_TIME_NOT_SET);
-    LONGLONG mediaStart = 5000000000LL, mediaStop = 5000000025LL;
-    EXPECT_EQ(sample->SetMediaTime(&mediaStart, nullptr), E_POINTER);
-    EXPECT_EQ(sample->SetMediaTime(&mediaStart, &mediaStop), S_OK);
-    EXPECT_EQ(sample->GetMediaTime(&start, &stop), S_OK);
-    EXPECT_EQ(start, mediaStart);
-    EXPECT_EQ(stop, mediaStop);
-    EXPECT_EQ(sample->SetMediaTime(nullptr, nullptr), S_OK);
-    EXPECT_EQ(sample->GetMediaTime(&start, &stop), VFW_E_MEDIA_TIME_NOT_SET);
-    sample->Release();
-}
-
-TEST_F(MemAllocatorTest, SampleMediaTypeIsCopiedInAndOut)
-{
-    Configure(1, 16);
-    IMediaSample* sample = Get();
-    AM_MEDIA_TYPE* got = nullptr;
-    EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
-    EXPECT_EQ(got, nullptr);
+    EXPECT_EQ(sample->SetMediaTime(&setStart, nullptr), E_POINTER) << "media times: both or none";
 
     BYTE format[18] = {1, 0, 2, 0};
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Audio;
-    type.formattype = FORMAT_WaveFormatEx;
     type.cbFormat = sizeof format;
     type.pbFormat = format;
     EXPECT_EQ(sample->SetMediaType(&type), S_OK);
     format[0] = 9; // the sample keeps its own copy
+    AM_MEDIA_TYPE* got = nullptr;
     ASSERT_EQ(sample->GetMediaType(&got), S_OK);
-    ASSERT_NE(got, nullptr);
-    EXPECT_EQ(got->majortype, MEDIATYPE_Audio);
-    EXPECT_EQ(got->cbFormat, 18u);
     ASSERT_NE(got->pbFormat, format);
     EXPECT_EQ(got->pbFormat[0], 1);
-    EXPECT_EQ(got->pbFormat[2], 2);
     DeleteMediaType(got);
-    EXPECT_EQ(sample->SetMediaType(nullptr), S_OK);
-    EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
-    sample->Release();
-}
 
-TEST_F(MemAllocatorTest, SampleFlagsAreSetAndClearedAndAReusedSampleStartsClean)
-{
-    Configure(1, 100);
-    IMediaSample* sample = Get();
-    EXPECT_EQ(sample->IsSyncPoint(), S_FALSE);
-    EXPECT_EQ(sample->SetSyncPoint(TRUE), S_OK);
-    EXPECT_EQ(sample->IsSyncPoint(), S_OK);
-    EXPECT_EQ(sample->SetPreroll(TRUE), S_OK);
-    EXPECT_EQ(sample->IsPreroll(), S_OK);
-    EXPECT_EQ(sample->SetDiscontinuity(TRUE), S_OK);
-    EXPECT_EQ(sample->IsDiscontinuity(), S_OK);
-    EXPECT_EQ(sample->SetDiscontinuity(FALSE), S_OK);
-    EXPECT_EQ(sample->IsDiscontinuity(), S_FALSE);
-    REFERENCE_TIME t0 = 1, t1 = 2;
-    EXPECT_EQ(sample->SetTime(&t0, &t1), S_OK);
-    EXPECT_EQ(sample->SetMediaTime(&t0, &t1), S_OK);
-    EXPECT_EQ(sample->SetActualDataLength(3), S_OK);
-    AM_MEDIA_TYPE type{};
-    type.majortype = MEDIATYPE_Video;
-    EXPECT_EQ(sample->SetMediaType(&type), S_OK);
-
+    (void)sample->SetActualDataLength(3);
+    (void)sample->SetSyncPoint(TRUE);
+    (void)sample->SetPreroll(TRUE);
+    (void)sample->SetMediaTime(&setStart, &setStart);
     IMediaSample* before = sample;
     sample->Release();
     sample = Get();
@@ -339,17 +249,10 @@ TEST_F(MemAllocatorTest, SampleFlagsAreSetAndClearedAndAReusedSampleStartsClean)
     EXPECT_EQ(sample->IsSyncPoint(), S_FALSE);
     EXPECT_EQ(sample->IsPreroll(), S_FALSE);
     EXPECT_EQ(sample->GetActualDataLength(), 100);
-    EXPECT_EQ(sample->GetTime(&t0, &t1), VFW_E_SAMPLE_TIME_NOT_SET);
-    EXPECT_EQ(sample->GetMediaTime(&t0, &t1), VFW_E_MEDIA_TIME_NOT_SET);
-    AM_MEDIA_TYPE* got = nullptr;
+    EXPECT_EQ(sample->GetTime(&start, &stop), VFW_E_SAMPLE_TIME_NOT_SET);
+    EXPECT_EQ(sample->GetMediaTime(&start, &stop), VFW_E_MEDIA_TIME_NOT_SET);
     EXPECT_EQ(sample->GetMediaType(&got), S_FALSE);
-
-    IUnknown* unknown = nullptr;
-    EXPECT_EQ(sample->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-    EXPECT_EQ(unknown, static_cast<IUnknown*>(sample));
-    unknown->Release();
-    EXPECT_EQ(sample->QueryInterface(IID_IPin, reinterpret_cast<void**>(&unknown)), E_NOINTERFACE);
-    EXPECT_EQ(unknown, nullptr);
+    EXPECT_EQ(sample->QueryInterface(IID_IPin, reinterpret_cast<void**>(&got)), E_NOINTERFACE);
     sample->Release();
 }
 

@@ -5,7 +5,9 @@
 
 #include <dshow.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,10 +58,7 @@ public:
     }
 
     int GetPinCount() override { return static_cast<int>(m_pins.size()); }
-    CBasePin* GetPin(int n) override
-    {
-        return n >= 0 && n < GetPinCount() ? m_pins[static_cast<size_t>(n)].get() : nullptr;
-    }
+    CBasePin* GetPin(int n) override { return n >= 0 && n < GetPinCount() ? m_pins[size_t(n)].get() : nullptr; }
 
     STDMETHODIMP Pause() override
     {
@@ -124,12 +123,8 @@ public:
     HRESULT CheckMediaType(const CMediaType* pmt) override
     {
         checked.push_back(pmt->subtype);
-        if (accepted.empty())
-            return S_OK;
-        for (const GUID& sub : accepted)
-            if (sub == pmt->subtype)
-                return S_OK;
-        return refusal;
+        const bool ok = accepted.empty() || std::find(accepted.begin(), accepted.end(), pmt->subtype) != accepted.end();
+        return ok ? S_OK : refusal;
     }
     HRESULT GetMediaType(int i, CMediaType* pmt) override
     {
@@ -144,31 +139,11 @@ public:
         const HRESULT hr = CBasePin::CheckConnect(pin);
         return FAILED(hr) ? hr : checkConnectResult;
     }
-    HRESULT CompleteConnect(IPin*) override
-    {
-        completeConnects++;
-        return completeConnectResult;
-    }
-    HRESULT BreakConnect() override
-    {
-        breakConnects++;
-        return CBasePin::BreakConnect();
-    }
-    HRESULT Active() override
-    {
-        actives++;
-        return activeResult;
-    }
-    HRESULT Inactive() override
-    {
-        inactives++;
-        return inactiveResult;
-    }
-    HRESULT Run(REFERENCE_TIME) override
-    {
-        runs++;
-        return S_OK;
-    }
+    HRESULT CompleteConnect(IPin*) override { ++completeConnects; return completeConnectResult; }
+    HRESULT BreakConnect() override { ++breakConnects; return CBasePin::BreakConnect(); }
+    HRESULT Active() override { ++actives; return activeResult; }
+    HRESULT Inactive() override { ++inactives; return inactiveResult; }
+    HRESULT Run(REFERENCE_TIME) override { ++runs; return S_OK; }
     STDMETHODIMP BeginFlush() override { return S_OK; }
     STDMETHODIMP EndFlush() override { return S_OK; }
     void TryMyTypesFirst() { m_bTryMyTypesFirst = true; }
@@ -189,19 +164,10 @@ public:
     int runs = 0;
 };
 
-// Sample i of a pushed stream: its size and its bytes.
-inline LONG PushedSize(LONG i)
-{
-    return 100 + 10 * i;
-}
-inline BYTE PushedByte(LONG i, LONG k)
-{
-    return static_cast<BYTE>(i * 31 + k);
-}
-inline REFERENCE_TIME PushedStart(LONG i)
-{
-    return static_cast<REFERENCE_TIME>(i) * 400000; // 25 frames per second
-}
+// Sample i of a pushed stream: its size, its bytes and its start (25 per second).
+inline LONG PushedSize(LONG i) { return 100 + 10 * i; }
+inline BYTE PushedByte(LONG i, LONG k) { return static_cast<BYTE>(i * 31 + k); }
+inline REFERENCE_TIME PushedStart(LONG i) { return static_cast<REFERENCE_TIME>(i) * 400000; }
 
 // An output pin that, when its filter runs, delivers samplesToPush samples
 // (PushedSize/PushedByte/PushedStart, media times i to i + 1, the first a
@@ -234,17 +200,12 @@ public:
         requirement = *props;
         ALLOCATOR_PROPERTIES want = request;
         if (!strict)
-        {
-            want.cBuffers = props->cBuffers > want.cBuffers ? props->cBuffers : want.cBuffers;
-            want.cbBuffer = props->cbBuffer > want.cbBuffer ? props->cbBuffer : want.cbBuffer;
-            want.cbAlign = props->cbAlign > want.cbAlign ? props->cbAlign : want.cbAlign;
-            want.cbPrefix = props->cbPrefix > want.cbPrefix ? props->cbPrefix : want.cbPrefix;
-        }
+            want = {std::max(props->cBuffers, want.cBuffers), std::max(props->cbBuffer, want.cbBuffer),
+                    std::max(props->cbAlign, want.cbAlign), std::max(props->cbPrefix, want.cbPrefix)};
         const HRESULT hr = alloc->SetProperties(&want, &actual);
         if (FAILED(hr))
             return hr;
-        const bool same = actual.cBuffers == want.cBuffers && actual.cbBuffer == want.cbBuffer &&
-                          actual.cbAlign == want.cbAlign && actual.cbPrefix == want.cbPrefix;
+        const bool same = std::memcmp(&actual, &want, sizeof want) == 0;
         return (strict && !same) || actual.cBuffers < want.cBuffers || actual.cbBuffer < want.cbBuffer ? E_FAIL
                                                                                                          : S_OK;
     }
@@ -273,11 +234,7 @@ public:
     std::atomic<LONG> delivered{0};
 
 private:
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
+    void Join() { if (m_thread.joinable()) m_thread.join(); }
     HRESULT PushOne(LONG i)
     {
         IMediaSample* sample = nullptr;
