@@ -3,28 +3,41 @@
 //
 // Lock order (a lock on the left may be held while taking one on its right,
 // never the reverse):
-//   upstream source pin's lock -> input pin lock -> filter lock -> queue lock
+//   upstream source pin's lock -> input pin lock -> filter lock
+//       -> downstream pin's lock -> an output pin's queue lock
 // - The input pin lock is recursive: the base pin holds it through a
 //   connection, and the parse inside CheckConnect takes it again for every
 //   ReadOffset; the pump's ReadOffset takes it on the sourcing thread.
 // - The filter lock is the base filter's state lock and every output pin's
-//   lock. Disconnecting the input pin disconnects the output pins under the
-//   input pin lock; nothing takes the input pin lock under the filter lock.
+//   lock, and it guards the output pin list: discovery adds pins under it
+//   (inside the input pin's connection), BreakConnect disconnects and deletes
+//   them under it, and GetPin, GetPinCount, FindPin and the pin enumerator
+//   read the list under it. Nothing takes the input pin lock under the
+//   filter lock.
+// - An output pin connecting or disconnecting holds the filter lock while it
+//   calls the downstream pin, which takes its own lock.
 // - An output pin's queue lock is taken last and alone: no other lock is
 //   taken while it is held.
+// - The streaming threads take no filter lock: the sourcing thread reads
+//   through the input pin and fills the queues; a delivery thread calls
+//   downstream with no lock held. So Stop may wait for them, and a pin's
+//   Cleanup (under the filter lock) may wait for its delivery thread.
 // - Reads go from the input pin lock into the upstream reader, which may
 //   take the source pin's lock again: a connection (source pin lock first)
 //   and a read (input pin lock first) never run at the same time, because
 //   connections happen only while the graph is stopped.
 #include "filter/RZQTFileParser.h"
 
+#include <algorithm>
 #include <iterator>
 #include <new>
 
 #include "filter/RZQTFileParserTrace.h"
 #include "framework/DebugPrint.h"
 #include "pins/inpin.h"
+#include "pins/outpin.h"
 #include "quicktime/QTMovie.h"
+#include "quicktime/QTTrack.h"
 
 CUnknown* WINAPI CRZQTFileParser::CreateInstance(LPUNKNOWN pUnk, HRESULT* phr)
 {
@@ -50,6 +63,10 @@ CRZQTFileParser::CRZQTFileParser(LPUNKNOWN pUnk, HRESULT* phr)
 
 CRZQTFileParser::~CRZQTFileParser()
 {
+    // A graph stops its filters before it lets go of them; should the last
+    // reference go while streaming, the threads must not outlive the filter.
+    if (m_hSourcingThread || m_hHaltEvent)
+        (void)Stop(); // always S_OK
     (void)BreakConnect(); // always S_OK
     m_pMovie.reset();
     if (m_pInputPin)
@@ -59,11 +76,13 @@ CRZQTFileParser::~CRZQTFileParser()
         m_pInputPin.reset();
     }
     m_paOutputPins.clear();
+    m_paRetiredPins.clear(); // their peers have let go: this filter's last reference is gone
     DebugPrintW(L"Filter destructed\n");
 }
 
 int CRZQTFileParser::GetPinCount()
 {
+    CAutoLock lock(&m_csFilter);
     return static_cast<int>(m_paOutputPins.size()) + 1;
 }
 
@@ -78,12 +97,31 @@ CBasePin* CRZQTFileParser::GetPin(int n)
         if (!m_pInputPin)
             return nullptr;
     }
+    CAutoLock lock(&m_csFilter);
     if (n < 0 || n >= GetPinCount())
         return nullptr;
     DebugPrintW(L"GetPin(%d) returns something\n", n);
     if (n == 0)
         return m_pInputPin.get();
     return m_paOutputPins[static_cast<size_t>(n - 1)].get();
+}
+
+COutputPin* CRZQTFileParser::GetOutputPin(int n)
+{
+    CAutoLock lock(&m_csFilter);
+    if (n < 0 || static_cast<size_t>(n) >= m_paOutputPins.size())
+        return nullptr;
+    return m_paOutputPins[static_cast<size_t>(n)].get();
+}
+
+std::vector<COutputPin*> CRZQTFileParser::OutputPinsNow()
+{
+    CAutoLock lock(&m_csFilter);
+    std::vector<COutputPin*> pins;
+    pins.reserve(m_paOutputPins.size());
+    for (const std::unique_ptr<COutputPin>& pin : m_paOutputPins)
+        pins.push_back(pin.get());
+    return pins;
 }
 
 HRESULT CRZQTFileParser::GetInMediaType(int iPosition, CMediaType* pmt)
@@ -137,28 +175,53 @@ HRESULT CRZQTFileParser::InitToRcv()
 HRESULT CRZQTFileParser::BreakConnect()
 {
     DebugPrintW(L"Filter BreakConnect\n");
-    for (const std::unique_ptr<CBaseOutputPin>& pin : m_paOutputPins)
+    CAutoLock lock(&m_csFilter);
+    for (std::unique_ptr<COutputPin>& pin : m_paOutputPins)
     {
-        IPin* peer = pin->GetConnected();
-        if (!peer)
-            continue;
-        // The downstream side lets go first, giving back its reference to
-        // the pin, so no peer keeps a pointer to a pin about to be deleted.
-        (void)peer->Disconnect(); // a peer that will not let go keeps its reference
-        (void)pin->Disconnect();
+        // The tracks are parsed afresh on the next connection; neither side
+        // may point at the other once the pin goes.
+        if (QTTrack* track = pin->GetTrack())
+            track->SetOutputPin(nullptr);
+        pin->ForgetTrack();
+        if (IPin* peer = pin->GetConnected())
+        {
+            // The downstream side lets go first, giving back its reference
+            // to the pin; then this side lets go of the peer and the
+            // allocator. A peer that refuses (its filter still runs) keeps
+            // its reference, and with it the pin (see below).
+            (void)peer->Disconnect();
+            (void)pin->Disconnect(); // this side only: possible while stopped
+        }
     }
     if (!m_paOutputPins.empty())
     {
-        m_paOutputPins.clear();
+        RetireOutputPins();
         IncrementPinVersion();
     }
     return S_OK;
 }
 
-void CRZQTFileParser::SetStreamError(HRESULT hr)
+void CRZQTFileParser::RetireOutputPins()
 {
-    HRESULT stored = m_hrStreamError.load();
-    while (stored >= 0 && !m_hrStreamError.compare_exchange_weak(stored, hr))
+    // A pin somebody still references (a peer that would not let go, an
+    // enumeration's caller) must outlive that reference: it leaves the list
+    // but is kept until its count is 0. Each such reference also holds this
+    // filter, so none outlives the filter's own end.
+    for (std::unique_ptr<COutputPin>& pin : m_paOutputPins)
     {
+        try
+        {
+            m_paRetiredPins.push_back(std::move(pin));
+        }
+        catch (const std::bad_alloc&)
+        {
+            if (pin->GetPinReferences() != 0)
+                (void)pin.release(); // leaked rather than freed under a holder
+        }
     }
+    m_paOutputPins.clear();
+    std::vector<std::unique_ptr<COutputPin>>& retired = m_paRetiredPins;
+    retired.erase(std::remove_if(retired.begin(), retired.end(),
+                                 [](const std::unique_ptr<COutputPin>& pin) { return pin->GetPinReferences() == 0; }),
+                  retired.end());
 }

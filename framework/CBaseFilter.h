@@ -77,6 +77,8 @@ public:
     // becomes this filter (IBaseFilter*). E_NOTIMPL outside a graph.
     HRESULT NotifyEvent(long EventCode, LONG_PTR EventParam1, LONG_PTR EventParam2);
     IFilterGraph* GetFilterGraph() { return m_pGraph; }
+    // The state lock, which also guards the filter's pin list.
+    CCritSec* pStateLock() { return m_pLock; }
     // Asks the graph to reconnect pPin (with pmt, or the current type).
     HRESULT ReconnectPin(IPin* pPin, const AM_MEDIA_TYPE* pmt);
 

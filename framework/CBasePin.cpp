@@ -69,8 +69,11 @@ STDMETHODIMP_(ULONG) CBasePin::NonDelegatingAddRef()
 
 STDMETHODIMP_(ULONG) CBasePin::NonDelegatingRelease()
 {
+    // Nothing of the pin is touched after its count drops: a filter may
+    // delete a pin nobody references any more.
+    CBaseFilter* const filter = m_pFilter;
     --m_cRef;
-    return m_pFilter->Release();
+    return filter->Release();
 }
 
 HRESULT CBasePin::CanStartConnection()

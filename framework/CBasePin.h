@@ -79,6 +79,9 @@ public:
     STDMETHODIMP SetSink(IQualityControl* piqc) override;
 
     BOOL IsConnected() const { return m_Connected != nullptr; }
+    // References held on this pin itself (each counts on the filter too);
+    // a filter may delete a pin it has removed once this is 0.
+    LONG GetPinReferences() const { return m_cRef.load(); }
     // The peer, without a reference added; null when not connected.
     IPin* GetConnected() const { return m_Connected; }
     BOOL IsStopped() const { return m_pFilter->m_State == State_Stopped; }

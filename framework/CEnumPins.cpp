@@ -32,6 +32,9 @@ bool CEnumPins::FetchItem(int position, IPin** ppPin)
 {
     if (!HasItem(position))
         return false;
+    // Under the filter's lock, so the pin cannot be removed between being
+    // found and being referenced.
+    CAutoLock lock(GetSource()->pStateLock());
     CBasePin* pin = GetSource()->GetPin(position);
     if (!pin)
         return false;

@@ -74,7 +74,7 @@ TEST_F(FilterTest, ASourceWithoutAsyncReaderIsRefusedAndAProperOneParsesOnEachCo
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(m_parser->GetDurationSeconds(), 9); // whole seconds, truncated
     EXPECT_EQ(m_parser->GetSourceLength(), static_cast<LONGLONG>(bytes.size()));
-    EXPECT_EQ(m_parser->GetPinCount(), 1); // output pins come with stream output
+    EXPECT_EQ(m_parser->GetPinCount(), 3); // the input and one output pin per track
 
     // Disconnecting lets go of the reader; the movie stays, and the next
     // connection parses it again.
