@@ -1,0 +1,51 @@
+// The parser filter streaming in the native graph: a movie in memory (behind
+// a fault-injecting reader) connected to the filter, and recording sinks on
+// the output pins.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "framework/posix/SinkFilter.h"
+#include "pins/outpin.h"
+#include "tests/filter/ParserGraph.h"
+#include "tests/support/StreamMovie.h"
+
+class StreamGraphTest : public ParserGraphTest
+{
+protected:
+    // Connects the movie to the filter, then the listed output pins (0-based;
+    // all of them when none are listed) to sinks of their own.
+    void Build(const StreamMovie& movie, std::vector<int> pins = {})
+    {
+        m_movie = movie;
+        CFaultInjectingReader* faults = nullptr;
+        ASSERT_EQ(Connect(AddFaultySource(movie.bytes, &faults)), S_OK);
+        const int outputs = m_parser->GetPinCount() - 1;
+        if (pins.empty())
+            for (int i = 0; i < outputs; ++i)
+                pins.push_back(i);
+        m_sinks.assign(static_cast<size_t>(outputs), nullptr);
+        for (int i : pins)
+        {
+            CSinkFilter* sink = nullptr;
+            ASSERT_EQ(CSinkFilter::Create(&sink), S_OK);
+            m_sinks[static_cast<size_t>(i)] = Add(sink);
+            ASSERT_EQ(m_graph->ConnectDirect(m_parser->GetOutputPin(i), sink->Input(), nullptr), S_OK);
+        }
+    }
+    // Pauses and runs the graph and waits for its end: EC_COMPLETE or the
+    // error that ended it (0 when it does not end within the time).
+    LONG RunToEnd()
+    {
+        EXPECT_EQ(m_graph->Pause(), S_OK);
+        EXPECT_EQ(m_graph->Run(), S_OK);
+        LONG code = 0;
+        (void)m_graph->WaitForCompletion(20000, &code);
+        return code;
+    }
+    std::vector<SinkSampleRecord> Samples(size_t pin) { return m_sinks.at(pin)->Records().Samples(); }
+
+    StreamMovie m_movie;
+    std::vector<CSinkFilter*> m_sinks; // per output pin; null when not connected; the graph owns them
+};
