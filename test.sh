@@ -3,6 +3,8 @@
 # into build-<sanitizer>/ with that sanitizer; otherwise into build/.
 set -euo pipefail
 cd "$(dirname "$0")"
+source .ci/deps.sh
+qtp_need "${QTP_DEPS_TEST[@]}"
 san="${QTP_SANITIZE:-}"
 dir=build${san:+-$san}
 cmake -S . -B "$dir" -G Ninja -DQTP_SANITIZE="$san" >/dev/null

@@ -1,0 +1,32 @@
+# Sourced by run.sh, test.sh and .ci/run: the Debian 12 packages each of them
+# needs, kept in this one file so that the scripts and CI cannot drift apart.
+
+# run.sh: configuring the tree configures tests/ too, which needs GoogleTest.
+QTP_DEPS_RUN=(g++ cmake ninja-build libgtest-dev)
+# test.sh: the sanitizer builds need nothing more (g++ brings its runtimes);
+# ffmpeg and python3 for the end-to-end test, the rest for bench_parse.
+QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgmock-dev ffmpeg python3 libbenchmark-dev libavformat-dev)
+# .ci/run only: ccache, clang for the fuzzer, mingw-w64 for the Windows compile check.
+QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" ccache clang libclang-rt-14-dev g++-mingw-w64-x86-64)
+
+# qtp_need PACKAGE...: returns at once when all are installed (or when this is
+# not a Debian machine). Otherwise root installs the missing ones; anyone else
+# gets the apt-get line to run, and the calling script exits.
+qtp_need() {
+  command -v dpkg-query >/dev/null || return 0
+  local have missing=() p
+  have=" $(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
+    awk '$2 ~ /^.i/ { printf "%s ", $1 }') " || true
+  for p in "$@"; do
+    [[ "$have" == *" $p "* ]] || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages; install them with:" >&2
+    echo "sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
