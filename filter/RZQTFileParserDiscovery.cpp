@@ -90,7 +90,15 @@ HRESULT CRZQTFileParser::ParseStreamDetails()
             DebugPrintW(L"made szName\n");
 
             HRESULT hrPin = S_OK;
-            std::unique_ptr<COutputPin> pin(new (std::nothrow) COutputPin(this, &hrPin, name, track));
+            std::unique_ptr<COutputPin> pin;
+            try
+            {
+                pin.reset(new COutputPin(this, &hrPin, name, track));
+            }
+            catch (const std::bad_alloc&)
+            {
+                // The object or one of its members: either way out of memory.
+            }
             if (!pin)
                 tracer = E_OUTOFMEMORY;
             tracer = hrPin;

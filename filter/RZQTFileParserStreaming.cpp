@@ -20,17 +20,6 @@
 #include "pins/inpin.h"
 #include "pins/outpin.h"
 
-namespace
-{
-// The last Win32 error as a failure: a creation that failed without an error
-// number must still fail, so 0 becomes E_FAIL.
-HRESULT CreationFailure()
-{
-    const HRESULT hr = HResultFromLastError();
-    return FAILED(hr) ? hr : E_FAIL;
-}
-} // namespace
-
 STDMETHODIMP CRZQTFileParser::Run(REFERENCE_TIME tStart)
 {
     CTraceEntry tracer(L"CRZQTFileParser::Run");
@@ -49,10 +38,10 @@ STDMETHODIMP CRZQTFileParser::Run(REFERENCE_TIME tStart)
         m_RunPins = OutputPinsNow();
         m_hHaltEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!m_hHaltEvent)
-            QTP_RAISE(tracer, CreationFailure(), L"Unable to create halt event");
+            QTP_RAISE(tracer, CreationFailureFromLastError(), L"Unable to create halt event");
         m_hSourcingThread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PullStream, this, 0, nullptr)));
         if (!m_hSourcingThread)
-            QTP_RAISE(tracer, CreationFailure(), L"Unable to create stream sourcing thread");
+            QTP_RAISE(tracer, CreationFailureFromLastError(), L"Unable to create stream sourcing thread");
     }
     QTP_CATCH_ALL(tracer)
     return tracer.Result();

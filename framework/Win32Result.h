@@ -11,3 +11,11 @@
 {
     return HRESULT_FROM_WIN32(GetLastError());
 }
+
+// The last Win32 error of a creation (an event, a thread) that failed: as
+// above, but a failure always, E_FAIL when no error number was left.
+[[nodiscard]] inline HRESULT CreationFailureFromLastError()
+{
+    const HRESULT hr = HResultFromLastError();
+    return FAILED(hr) ? hr : E_FAIL;
+}

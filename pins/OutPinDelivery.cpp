@@ -13,17 +13,6 @@
 #include "framework/Win32Result.h"
 #include "pins/outpin.h"
 
-namespace
-{
-// The last Win32 error as a failure: a creation that failed without an error
-// number must still fail, so 0 becomes E_FAIL.
-HRESULT CreationFailure()
-{
-    const HRESULT hr = HResultFromLastError();
-    return FAILED(hr) ? hr : E_FAIL;
-}
-} // namespace
-
 HRESULT COutputPin::GetMediaSample(IMediaSample** ppSample)
 {
     const HRESULT hr = GetDeliveryBuffer(ppSample, nullptr, nullptr, 0);
@@ -59,13 +48,13 @@ HRESULT COutputPin::StartAsyncDeliveryThread()
 
         m_hDataAvailable.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!m_hDataAvailable)
-            QTP_RAISE(tracer, CreationFailure(), L"Unable to create data availability event");
+            QTP_RAISE(tracer, CreationFailureFromLastError(), L"Unable to create data availability event");
         m_hEndOfStream.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!m_hEndOfStream)
-            QTP_RAISE(tracer, CreationFailure(), L"Unable to create EOS event");
+            QTP_RAISE(tracer, CreationFailureFromLastError(), L"Unable to create EOS event");
         m_hThread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, AsyncDelivery, this, 0, nullptr)));
         if (!m_hThread)
-            QTP_RAISE(tracer, CreationFailure(), L"Error spawning media dribbler");
+            QTP_RAISE(tracer, CreationFailureFromLastError(), L"Error spawning media dribbler");
         DebugPrintW(L"COutputPin::StartAsyncDeliveryThread() finished!!!!\n");
     }
     QTP_CATCH_ALL(tracer)
