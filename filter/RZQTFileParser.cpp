@@ -89,6 +89,7 @@ int CRZQTFileParser::GetPinCount()
 CBasePin* CRZQTFileParser::GetPin(int n)
 {
     DebugPrintW(L"Filter GetPin\n");
+    CAutoLock lock(&m_csFilter);
     if (!m_pInputPin)
     {
         DebugPrintW(L"Filter GetPin new\n");
@@ -97,7 +98,6 @@ CBasePin* CRZQTFileParser::GetPin(int n)
         if (!m_pInputPin)
             return nullptr;
     }
-    CAutoLock lock(&m_csFilter);
     if (n < 0 || n >= GetPinCount())
         return nullptr;
     DebugPrintW(L"GetPin(%d) returns something\n", n);

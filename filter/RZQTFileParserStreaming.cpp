@@ -74,7 +74,7 @@ STDMETHODIMP CRZQTFileParser::Stop()
         // Every delivery thread this run started has been told to halt; none
         // may be left waiting on the halt event once it is closed.
         for (COutputPin* pin : m_RunPins)
-            pin->WaitForDeliveryThread();
+            pin->EndDelivery();
     }
     m_RunPins.clear();
     m_hHaltEvent.reset();

@@ -35,17 +35,9 @@ HRESULT COutputPin::StartAsyncDeliveryThread()
     DebugPrintW(L"COutputPin::StartAsyncDeliveryThread()\n");
     try
     {
-        if (m_hThread)
-        {
-            (void)WaitForSingleObject(m_hThread.get(), INFINITE);
-            m_hThread.reset();
-        }
-        m_hEndOfStream.reset();
-        m_hDataAvailable.reset();
         // Samples an earlier run left queued (it ended on halt or on a
         // failure) belong to a stream that is over: they are not delivered.
-        DiscardQueue();
-
+        CloseRun();
         m_hDataAvailable.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!m_hDataAvailable)
             QTP_RAISE(tracer, CreationFailureFromLastError(), L"Unable to create data availability event");
@@ -61,10 +53,11 @@ HRESULT COutputPin::StartAsyncDeliveryThread()
     return tracer.Result();
 }
 
-void COutputPin::WaitForDeliveryThread()
+void COutputPin::EndDelivery()
 {
     if (m_hThread)
         (void)WaitForSingleObject(m_hThread.get(), INFINITE);
+    DiscardQueue();
 }
 
 HRESULT COutputPin::DecommitAllocator()
@@ -164,6 +157,12 @@ HRESULT COutputPin::Cleanup()
 {
     CTraceEntry tracer(L"COutputPin::Cleanup");
     DebugPrintW(L"COutputPin::Cleanup");
+    CloseRun();
+    return tracer.Result();
+}
+
+void COutputPin::CloseRun()
+{
     if (m_hThread)
     {
         (void)WaitForSingleObject(m_hThread.get(), INFINITE);
@@ -172,7 +171,6 @@ HRESULT COutputPin::Cleanup()
     m_hEndOfStream.reset();
     m_hDataAvailable.reset();
     DiscardQueue();
-    return tracer.Result();
 }
 
 void COutputPin::DiscardQueue()

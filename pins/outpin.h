@@ -114,8 +114,10 @@ public:
     // for the thread of an earlier run and discarding what it left queued.
     HRESULT StartAsyncDeliveryThread();
     // Waits for the delivery thread of this run to end (it must have been
-    // told to: halt or end of stream signalled). Keeps its handle.
-    void WaitForDeliveryThread();
+    // told to: halt or end of stream signalled), keeping its handle, then
+    // releases what it left queued: those samples belong to a stream that
+    // is over, and their allocator is being decommitted.
+    void EndDelivery();
     // Decommits the allocator so a GetMediaSample that waits, or comes
     // later, fails at once. S_OK without an allocator.
     HRESULT DecommitAllocator();
@@ -133,6 +135,9 @@ private:
     HRESULT HandleEndOfStream();
     // Ends and closes the thread, closes the events, releases what is queued.
     HRESULT Cleanup();
+    // Cleanup's work, untraced: the thread of the last run (it must have
+    // been told to end) is waited for and closed with its events.
+    void CloseRun();
     // Releases every queued sample without delivering it.
     void DiscardQueue();
 
