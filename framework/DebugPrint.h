@@ -4,3 +4,8 @@
 #pragma once
 
 void DebugPrintW(const wchar_t* format, ...);
+
+// Whether a trace line would reach anybody. A loop that would trace every
+// entry of a large table asks once, before the loop; the lines stay the same
+// when somebody listens.
+bool IsDebugPrintListened();

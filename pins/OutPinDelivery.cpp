@@ -24,8 +24,13 @@ HRESULT COutputPin::GetMediaSample(IMediaSample** ppSample)
 HRESULT COutputPin::QueueSample(IMediaSample* pSample)
 {
     CAutoLock lock(&m_csQueue);
+    const bool wasEmpty = m_DeliveryQueue.empty();
     m_DeliveryQueue.push_back(ComPtr<IMediaSample>::Attach(pSample));
-    (void)SetEvent(m_hDataAvailable.get()); // without a thread nothing waits for it
+    // The event is reset only by the delivery thread finding the queue empty,
+    // under this lock: while samples are queued it is signalled already, and
+    // signalling it again per sample would only cost the pump.
+    if (wasEmpty)
+        (void)SetEvent(m_hDataAvailable.get()); // without a thread nothing waits for it
     return S_OK;
 }
 

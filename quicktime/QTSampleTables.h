@@ -14,6 +14,14 @@ struct QTSampleToChunk
     LONG descriptionId = 0;
 };
 
+// Where the last sample-to-chunk lookup ended: the chunk asked for and the
+// index of the first entry beyond it.
+struct SampleToChunkCursor
+{
+    LONG chunk = 0;
+    size_t next = 0;
+};
+
 struct QTSampleTables
 {
     // Entries of "stts". Only their number is consulted (one entry means one
@@ -38,4 +46,6 @@ struct QTSampleTables
 
     LONG currentSample = 1; // 1-based index of the next sample
     LONG currentChunk = 0;  // 1-based index of the next chunk; 1 once offsets are read
+    // Lookup state only, not part of the tables' value.
+    mutable SampleToChunkCursor sampleToChunkCursor;
 };

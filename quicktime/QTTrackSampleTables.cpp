@@ -115,9 +115,11 @@ HRESULT QTTrack::ParseStts(QTParser& reader)
     if (!TableFits(reader, count, 8))
         return E_FAIL;
     m_tables.timeToSampleCount = static_cast<LONG>(count);
-    // The pairs are only traced: their count is all that is consulted.
-    const bool read = ReadTable<2, uint32_t>(reader, count, [](const uint32_t* fields, LONG entries, uint32_t) {
-        for (LONG i = 0; i < entries; ++i) // samples, duration (media time scale units)
+    // The pairs are traced only: formatting a million of them for nobody
+    // would be most of the parse, so the loop asks once whether anyone listens.
+    const bool listened = IsDebugPrintListened();
+    const bool read = ReadTable<2, uint32_t>(reader, count, [&](const uint32_t* fields, LONG entries, uint32_t) {
+        for (LONG i = 0; listened && i < entries; ++i) // samples, duration (media time scale units)
             DebugPrintW(L"        STTS: %d %d\n", static_cast<int>(fields[2 * i]), static_cast<int>(fields[2 * i + 1]));
         return true;
     });
@@ -264,13 +266,23 @@ LONG QTTrack::GetSamplesInCurrentChunk() const
 {
     // The entry with the largest first chunk not above the current chunk; the
     // end entry lets a chunk past the last one keep the last entry's figure.
+    // That is the entry before the first one whose first chunk lies beyond
+    // the current chunk. Every entry before the one found for an earlier
+    // chunk lies at or below that chunk, so while the chunk only grows the
+    // search goes on from there: the table is walked once per pass over the
+    // movie, not once per chunk.
     const std::vector<QTSampleToChunk>& table = m_tables.sampleToChunk;
-    for (size_t i = 0; i < table.size(); ++i)
-    {
-        if (table[i].firstChunk > m_tables.currentChunk)
-            return i == 0 ? -1 : table[i - 1].samplesPerChunk;
-    }
-    return -1;
+    const LONG chunk = m_tables.currentChunk;
+    SampleToChunkCursor& cursor = m_tables.sampleToChunkCursor;
+    if (chunk < cursor.chunk || cursor.next > table.size())
+        cursor = {};
+    size_t i = cursor.next;
+    while (i < table.size() && table[i].firstChunk <= chunk)
+        ++i;
+    cursor = {chunk, i};
+    if (i == table.size())
+        return -1;
+    return i == 0 ? -1 : table[i - 1].samplesPerChunk;
 }
 
 LONGLONG QTTrack::GetCurrentCO() const

@@ -18,3 +18,8 @@ void DebugPrintW(const wchar_t* format, ...)
     va_end(args);
     OutputDebugStringW(line.c_str());
 }
+
+bool IsDebugPrintListened()
+{
+    return IsDebugOutputWanted();
+}

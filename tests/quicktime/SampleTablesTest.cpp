@@ -40,6 +40,14 @@ TEST(SampleTables, ChunkOffsetsAndSamplesPerChunkAsTheChunkAdvances)
     EXPECT_EQ(expected, chunks);
     EXPECT_TRUE(capture.Contains(L"GetCurrentCO 6 is out of range [1 - 5]\n"));
 
+    // Entries out of order: the entry before the first one beyond the chunk,
+    // as the lookup keeps its place from chunk to chunk.
+    ParsedTrack unordered(Video([](AtomBuilder& b) { AddStsc(b, {{3, 5, 1}, {2, 7, 1}, {6, 4, 1}}); }));
+    std::vector<LONG> perChunk;
+    for (int i = 0; i < 7; ++i, unordered.track.NextChunk())
+        perChunk.push_back(unordered.track.GetSamplesInCurrentChunk());
+    EXPECT_EQ((std::vector<LONG>{-1, -1, -1, 7, 7, 7, 4}), perChunk); // chunks 0 (no offsets) to 6
+
     // 64-bit offsets come whole; the last table read wins.
     ParsedTrack wide(Video([](AtomBuilder& b) {
         AddStco(b, {1, 2, 3});
