@@ -61,11 +61,12 @@ LONG QTChunkSchedule::SoundBytes(const QTChunkStep& step)
     return static_cast<LONG>(perSample * samples);
 }
 
-QTVideoChunkSamples::QTVideoChunkSamples(const QTChunkStep& step)
+QTVideoChunkSamples::QTVideoChunkSamples(const QTChunkStep& step, LONGLONG limit)
     : m_track(*step.track),
       m_first(step.track->GetCurrentSampleIndex()),
       m_count(step.samples),
-      m_position(step.offset)
+      m_position(step.offset),
+      m_limit(limit)
 {
 }
 
@@ -75,18 +76,31 @@ bool QTVideoChunkSamples::Next(QTChunkSample& sample)
         return false;
     sample.number = static_cast<LONG>(static_cast<uint32_t>(m_first) + static_cast<uint32_t>(m_done));
     const QTSampleTables& tables = m_track.GetSampleTables();
-    if (tables.sampleSize == 0 && sample.number > 0 && static_cast<size_t>(sample.number) > tables.sampleSizes.size())
+    const bool pastSizeTable =
+        tables.sampleSize == 0 && sample.number > 0 && static_cast<size_t>(sample.number) > tables.sampleSizes.size();
+    if (pastSizeTable || tables.sampleSize < 0)
     {
-        // Past the end of a size table every later sample is unknown too and
-        // nothing would be read: a chunk that claims up to 2^31 samples must
-        // not cost 2^31 lookups.
+        // Every later sample's size is unknown too and nothing would be
+        // read: a chunk that claims up to 2^31 samples must not cost 2^31
+        // lookups.
         m_done = m_count;
         return false;
     }
     sample.size = m_track.GetSampleSize(sample.number);
     sample.offset = m_position;
+    if (m_position >= m_limit)
+    {
+        m_stoppedAtLimit = true; // a listing stops where the file ends
+        m_done = m_count;
+        return false;
+    }
     if (sample.size >= 0)
-        m_position += sample.size;
+    {
+        if (m_position > INT64_MAX - sample.size)
+            m_done = m_count; // no later sample has an offset: this one is the last
+        else
+            m_position += sample.size;
+    }
     ++m_done;
     return true;
 }

@@ -22,6 +22,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -79,12 +80,17 @@ struct QTChunkSample
 };
 
 // The samples of a video chunk, in order: sizes through GetSampleSize from the
-// track's current sample on, each read where the previous one ended.
+// track's current sample on, each read where the previous one ended. Offsets
+// never overflow: a sample whose end cannot be represented is the last.
 class QTVideoChunkSamples
 {
 public:
-    explicit QTVideoChunkSamples(const QTChunkStep& step);
+    // limit: a byte offset at which the walk stops (a listing passes the
+    // file's length; the pump none, so that its read past the end fails).
+    explicit QTVideoChunkSamples(const QTChunkStep& step, LONGLONG limit = INT64_MAX);
     bool Next(QTChunkSample& sample);
+    // True when the walk stopped at the limit with samples left.
+    bool StoppedAtLimit() const { return m_stoppedAtLimit; }
 
 private:
     const QTTrack& m_track;
@@ -92,4 +98,6 @@ private:
     LONG m_count;
     LONG m_done = 0;
     LONGLONG m_position;
+    LONGLONG m_limit;
+    bool m_stoppedAtLimit = false;
 };

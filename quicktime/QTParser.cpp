@@ -270,6 +270,9 @@ bool QTParser::FetchBlock(LONGLONG position, LONG count)
     // request, which then gets its own exact read.
     while (length > count)
     {
+        // The block is about to change: until a read fills it, it holds
+        // nothing, even when a larger buffer cannot be had.
+        m_blockLength = 0;
         if (length > m_blockCapacity)
         {
             m_block.reset(new (std::nothrow) BYTE[static_cast<size_t>(length)]);
@@ -277,7 +280,6 @@ bool QTParser::FetchBlock(LONGLONG position, LONG count)
             if (!m_block)
                 return false;
         }
-        m_blockLength = 0;
         const HRESULT hr = m_source->ReadOffset(m_block.get(), position, length);
         if (hr == S_OK)
         {

@@ -120,3 +120,36 @@ TEST(ChunkSchedule, SoundChunkBytesAndWhereThePumpStops)
     for (const auto& [track, expected] : cases)
         EXPECT_EQ(expected, RunSchedule(Scheduled({track}).tracks));
 }
+
+TEST(ChunkSchedule, VideoChunkWalksNeitherOverflowNorRunPastTheirLimit)
+{
+    const auto fixedSize = [](uint32_t size, uint32_t samples, uint64_t offset) {
+        return TrackLayout{QTTrackKind::Video, 1, 2500, 28, Atoms([&](AtomBuilder& b) {
+                               AddStsd(b, VideoDescription(FourCC::Dvc, 720, 480));
+                               AddStsc(b, {{1, samples, 1}});
+                               AddStsz(b, size, {}, samples);
+                               AddCo64(b, {offset});
+                           })};
+    };
+    // Near the top of the offsets the sample whose end cannot be held is the last.
+    const LONGLONG top = INT64_MAX - 1500;
+    Scheduled nearTop({fixedSize(1000, 3, static_cast<uint64_t>(top))});
+    EXPECT_EQ(std::vector<std::string>{"0 " + std::to_string(top) + "/1 V 1:1000@" + std::to_string(top) +
+                                       " 2:1000@" + std::to_string(top + 1000)},
+              RunSchedule(nearTop.tracks));
+    // A fixed size that is no size (0xFFFFFFFF) sizes none of 2^31 - 1 samples.
+    Scheduled unsized({fixedSize(0xFFFFFFFFu, 0x7FFFFFFFu, 48)});
+    EXPECT_EQ(std::vector<std::string>{"0 48/1 V"}, RunSchedule(unsized.tracks));
+
+    // A listing passes the file's length: the walk stops there and says so.
+    Scheduled claims({fixedSize(1000, 0x7FFFFFFFu, 100)});
+    QTChunkStep step;
+    ASSERT_TRUE(QTChunkSchedule(claims.tracks).Next(step));
+    QTVideoChunkSamples samples(step, 2100);
+    QTChunkSample sample;
+    LONG walked = 0;
+    while (samples.Next(sample))
+        ++walked;
+    EXPECT_EQ(walked, 2);
+    EXPECT_TRUE(samples.StoppedAtLimit());
+}
