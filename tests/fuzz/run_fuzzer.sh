@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with clang (libFuzzer, ASan, UBSan) into build-fuzz/
-# and fuzzes the parser for a bounded time, seeded with the ffmpeg movies of
-# tests/e2e (when ffmpeg is there), the sample movie and movies made with the
-# atom builder, all without their media data. Exits non-zero when the fuzzer
-# finds a failure; the input that caused it is in build-fuzz/artifacts/.
+# Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) into build-fuzz/
+# and fuzzes each for a bounded time: the parser, seeded with the ffmpeg
+# movies of tests/e2e (when ffmpeg is there), the sample movie and movies made
+# with the atom builder, all without their media data; then the whole graph,
+# seeded with the same movies keeping the first 32 KiB of their media data.
+# Exits non-zero when a fuzzer finds a failure (a hang counts); the input that
+# caused it is in build-fuzz/artifacts/.
 #
-#   QTP_FUZZ_SECONDS  how long to fuzz (default 60)
+#   QTP_FUZZ_SECONDS  how long to fuzz each target (default 60)
 #   QTP_FUZZ_JOBS     build jobs (default: the number of processors)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -30,9 +32,10 @@ if command -v python3 >/dev/null && python3 tests/e2e/movies.py "$dir/movies" >/
 else
   echo "run_fuzzer: no ffmpeg movies among the seeds (ffmpeg, ffprobe or python3 missing)"
 fi
-rm -rf "$dir/seeds"
+rm -rf "$dir/seeds" "$dir/graph-seeds"
 build/bin/qtp_fuzz_seeds "$dir/seeds" samples/sample.mov "${movies[@]}"
-mkdir -p "$dir/corpus" "$dir/artifacts"
+build/bin/qtp_fuzz_seeds --media 32768 "$dir/graph-seeds" samples/sample.mov "${movies[@]}"
+mkdir -p "$dir/corpus" "$dir/graph-corpus" "$dir/artifacts"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
@@ -40,3 +43,6 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 "$dir/bin/qtp_fuzz_movie" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -dict=tests/fuzz/quicktime.dict -artifact_prefix="$dir/artifacts/" -print_final_stats=1 \
   "$dir/corpus" tests/fuzz/regressions "$dir/seeds"
+"$dir/bin/qtp_fuzz_graph" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
+  -dict=tests/fuzz/quicktime.dict -artifact_prefix="$dir/artifacts/graph-" -print_final_stats=1 \
+  "$dir/graph-corpus" tests/fuzz/regressions "$dir/graph-seeds"
