@@ -177,9 +177,25 @@ HRESULT COutputPin::SetMediaFormat()
         case QTTrackKind::None:
             break;
         }
+        LimitBufferToSource();
     }
     QTP_CATCH_ALL(tracer)
     return tracer.Result();
+}
+
+void COutputPin::LimitBufferToSource()
+{
+    // No sample holds more than the whole file: a table that claims more must
+    // not make the allocator reserve it (8 times over). A larger sample then
+    // fails the run as one that does not fit its buffer.
+    CInputPin* input = m_pParser->GetInputPin();
+    const LONGLONG fileBytes = input ? input->GetDuration() : 0;
+    if (fileBytes > 0 && static_cast<LONGLONG>(m_dwBufferSize) > fileBytes)
+    {
+        m_dwBufferSize = static_cast<DWORD>(fileBytes);
+        if (m_pTrack->IsVideo() || m_pTrack->IsAudio())
+            m_MediaType.SetSampleSize(m_dwBufferSize);
+    }
 }
 
 HRESULT COutputPin::CheckMediaType(const CMediaType* pmt)

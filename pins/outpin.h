@@ -127,6 +127,8 @@ public:
 
 private:
     bool IsInputConnected() const;
+    // Caps the buffer size (and the type's sample size) at the source's length.
+    void LimitBufferToSource();
 
     // The delivery thread and its steps (OutPinDelivery.cpp).
     static unsigned __stdcall AsyncDelivery(void* pPin);

@@ -153,6 +153,20 @@ TEST_F(OutputPinTest, VideoFormatDefaultsFollowTheFrameWidthAndThePictureAspect)
     }
 }
 
+TEST_F(OutputPinTest, NoBufferIsLargerThanTheFile)
+{
+    // The size table claims a 100 MB frame in a file of a few hundred bytes.
+    const std::vector<BYTE> bytes = MakeMovie({{QTTrackKind::Video, 1, 2500, 28, Atoms([](AtomBuilder& b) {
+                                                   AddStsd(b, VideoDescription(FourCC::Dvc, 720, 480));
+                                                   AddStsc(b, {{1, 1, 1}});
+                                                   AddStsz(b, 0, {100000000});
+                                                   AddStco(b, {48});
+                                               })}});
+    ASSERT_EQ(Connect(AddMemorySource(bytes)), S_OK);
+    EXPECT_EQ(m_parser->GetOutputPin(0)->GetBufferSize(), bytes.size());
+    EXPECT_EQ(m_parser->GetOutputPin(0)->GetOfferedType().lSampleSize, bytes.size());
+}
+
 TEST_F(OutputPinTest, AnAllocatorThatGrantsOtherTermsIsRefused)
 {
     CMemoryJournal journal;
