@@ -44,16 +44,21 @@ void RunGraph(const uint8_t* data, size_t size)
         return;
     if (SUCCEEDED(graph->ConnectDirect(source->Output(), parser->GetPin(0), nullptr)))
     {
+        int sinks = 0;
         for (int i = 0; i + 1 < parser->GetPinCount(); ++i)
         {
             CSinkFilter* sinkRaw = nullptr;
             if (FAILED(CSinkFilter::Create(&sinkRaw)))
                 continue;
             ComPtr<CSinkFilter> sink = ComPtr<CSinkFilter>::Attach(sinkRaw);
-            if (SUCCEEDED(graph->AddFilter(sink.Get(), nullptr)))
-                (void)graph->ConnectDirect(parser->GetPin(i + 1), sink->Input(), nullptr); // a refusal is an answer too
+            // A refusal is an answer too.
+            if (SUCCEEDED(graph->AddFilter(sink.Get(), nullptr)) &&
+                SUCCEEDED(graph->ConnectDirect(parser->GetPin(i + 1), sink->Input(), nullptr)))
+                ++sinks;
         }
-        if (SUCCEEDED(graph->Pause()) && SUCCEEDED(graph->Run()))
+        // Without a connected sink nothing would ever complete: a movie
+        // without tracks has nothing to run.
+        if (sinks > 0 && SUCCEEDED(graph->Pause()) && SUCCEEDED(graph->Run()))
         {
             LONG code = 0;
             (void)graph->WaitForCompletion(INFINITE, &code); // a run that never ends is a hang
