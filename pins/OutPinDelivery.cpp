@@ -7,7 +7,7 @@
 // delivering, waiting or allocating, and no other lock is taken under it.
 #include <process.h>
 
-#include "diagnostics/TraceConvention.h"
+#include "pins/OutPinTrace.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/DebugPrint.h"
 #include "framework/Win32Result.h"

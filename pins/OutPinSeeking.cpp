@@ -1,7 +1,7 @@
 // The output pin's seeking answers: the filter does not seek, so a pin reports
 // the movie's duration (in whole seconds, as 100-ns units) or the source's
 // length in bytes, and refuses positioning and rates.
-#include "diagnostics/TraceConvention.h"
+#include "pins/OutPinTrace.h"
 #include "filter/RZQTFileParser.h"
 #include "pins/outpin.h"
 #include "quicktime/QTTimes.h"

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "diagnostics/TraceConvention.h"
+#include "pins/OutPinTrace.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/DebugPrint.h"
 #include "pins/inpin.h"
