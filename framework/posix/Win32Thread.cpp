@@ -47,13 +47,14 @@ public:
             self->m_resumed.wait(lock, [&] { return !self->m_suspended; });
         }
         const unsigned exitCode = proc(arg);
-        {
-            std::unique_lock<std::mutex> lock = LockWaits();
-            self->m_exitCode = exitCode;
-            self->m_finished = true;
-            self->NotifyWaiters();
-        }
-        self.reset(); // may destroy the object here, see ~CThread
+        std::unique_lock<std::mutex> lock = LockWaits();
+        self->m_exitCode = exitCode;
+        self->m_finished = true;
+        self->NotifyWaiters();
+        // Let go under the wait lock: whoever sees the thread finished sees
+        // it after this, so when its handle is closed then, that close drops
+        // the last reference and joins the thread, which is then fully gone.
+        self.reset(); // or destroys the object here, see ~CThread
     }
 
     // Requires the wait lock.
