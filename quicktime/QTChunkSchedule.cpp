@@ -76,6 +76,20 @@ bool QTVideoChunkSamples::Next(QTChunkSample& sample)
         return false;
     sample.number = static_cast<LONG>(static_cast<uint32_t>(m_first) + static_cast<uint32_t>(m_done));
     const QTSampleTables& tables = m_track.GetSampleTables();
+    if (tables.sampleSize == 0 && sample.number < 0)
+    {
+        // Numbers below 0 (a current sample wrapped by chunks that claim
+        // billions) have no entry in a size table: nothing is read for them,
+        // so the walk goes straight on to sample 0, if the chunk reaches it.
+        const LONGLONG toZero = -LONGLONG{sample.number};
+        if (toZero >= LONGLONG{m_count} - m_done)
+        {
+            m_done = m_count;
+            return false;
+        }
+        m_done += static_cast<LONG>(toZero);
+        sample.number = 0;
+    }
     const bool pastSizeTable =
         tables.sampleSize == 0 && sample.number > 0 && static_cast<size_t>(sample.number) > tables.sampleSizes.size();
     if (pastSizeTable || tables.sampleSize < 0)

@@ -137,6 +137,12 @@ TEST(ChunkSchedule, VideoChunkWalksNeitherOverflowNorRunPastTheirLimit)
     EXPECT_EQ(std::vector<std::string>{"0 " + std::to_string(top) + "/1 V 1:1000@" + std::to_string(top) +
                                        " 2:1000@" + std::to_string(top + 1000)},
               RunSchedule(nearTop.tracks));
+    // Chunks of two billion samples wrap the current sample below 0: those
+    // numbers have no size and are passed at once, up to samples 0, 1, 2, 3.
+    Scheduled wrapped({VideoTrack(1, {10, 20, 30}, {{1, 2000000000u, 1}}, {100, 200, 300})});
+    const std::vector<std::string> wrappedSteps = {"0 100/1 V 1:10@100 2:20@110 3:30@130", "0 200/2 V",
+                                                   "0 300/3 V 0:-1@300 1:10@300 2:20@310 3:30@330"};
+    EXPECT_EQ(wrappedSteps, RunSchedule(wrapped.tracks));
     // A fixed size that is no size (0xFFFFFFFF) sizes none of 2^31 - 1 samples.
     Scheduled unsized({fixedSize(0xFFFFFFFFu, 0x7FFFFFFFu, 48)});
     EXPECT_EQ(std::vector<std::string>{"0 48/1 V"}, RunSchedule(unsized.tracks));
