@@ -2,6 +2,8 @@
 
 #include <uuids.h>
 
+#include "pins/outpin.h"
+
 #include <cstdio>
 
 namespace
@@ -13,7 +15,8 @@ struct NamedGuid
 };
 
 // The platform's names for the GUIDs a track's media type can hold: the
-// fixed ones, and the four-character codes the platform names itself.
+// fixed ones, the four-character codes the platform names itself, and the
+// format types of the output pins (the timecode one is this filter's own).
 const NamedGuid kNames[] = {
     {&GUID_NULL, "GUID_NULL"},
     {&MEDIATYPE_Video, "MEDIATYPE_Video"},
@@ -26,6 +29,10 @@ const NamedGuid kNames[] = {
     {&MEDIASUBTYPE_dvsl, "MEDIASUBTYPE_dvsl"},
     {&MEDIASUBTYPE_YUY2, "MEDIASUBTYPE_YUY2"},
     {&MEDIASUBTYPE_PCM, "MEDIASUBTYPE_PCM"},
+    {&FORMAT_None, "FORMAT_None"},
+    {&FORMAT_VideoInfo2, "FORMAT_VideoInfo2"},
+    {&FORMAT_WaveFormatEx, "FORMAT_WaveFormatEx"},
+    {&FORMAT_QTTimecode, "FORMAT_QTTimecode"},
 };
 } // namespace
 

@@ -7,6 +7,6 @@
 #include <string>
 
 std::string GuidString(const GUID& guid);
-// "MEDIATYPE_Video", "MEDIASUBTYPE_dvsd", "GUID_NULL", ...; null when the
+// "MEDIATYPE_Video", "MEDIASUBTYPE_dvsd", "FORMAT_VideoInfo2", "GUID_NULL", ...; null when the
 // platform has no name for the GUID.
 const char* MediaGuidName(const GUID& guid);

@@ -35,6 +35,8 @@ public:
 
     // The movie the connected filter parsed (owned by the filter), or null.
     QTMovie* Movie() const;
+    // The parser filter, or null before Load.
+    CRZQTFileParser* Parser() const { return m_parser.Get(); }
     // What the journal recorded while connecting.
     const std::vector<JournalRecord>& Journal() const { return m_journal; }
 

@@ -12,11 +12,6 @@ ReportField Single(const char* title, const char* key, ReportValue value)
     return {title, std::move(text), {{key, std::move(value)}}};
 }
 
-ReportField Number(const char* title, const char* key, LONGLONG value)
-{
-    return Single(title, key, ReportValue::Number(value));
-}
-
 std::string Hex(unsigned value, int digits)
 {
     char text[16];
@@ -46,31 +41,20 @@ std::string FormatName(const QTTrack& track)
     return name;
 }
 
-// A GUID of the media type: shown by its platform name where it has one; in
-// JSON always as the GUID, with the name (or null) beside it.
-ReportField MediaGuid(const char* title, const char* key, const char* nameKey, const GUID& guid)
-{
-    const char* name = MediaGuidName(guid);
-    const std::string text = GuidString(guid);
-    return {title,
-            name ? name : text,
-            {{key, ReportValue::Text(text)}, {nameKey, name ? ReportValue::Text(name) : ReportValue::Null()}}};
-}
-
 using TrackField = ReportField (*)(LONG index, const QTTrack& track); // index is 1-based
 
 const TrackField kTrackFields[] = {
-    [](LONG index, const QTTrack&) { return Number("index", "index", index); },
-    [](LONG, const QTTrack& t) { return Number("id", "id", t.GetTrackId()); },
-    [](LONG, const QTTrack& t) { return Single("kind", "kind", ReportValue::Text(TrackKindName(t.GetKind()))); },
-    [](LONG, const QTTrack& t) { return Number("media time scale", "media_time_scale", t.GetMediaTimeScale()); },
+    [](LONG index, const QTTrack&) { return NumberField("index", "index", index); },
+    [](LONG, const QTTrack& t) { return NumberField("id", "id", t.GetTrackId()); },
+    [](LONG, const QTTrack& t) { return TextField("kind", "kind", TrackKindName(t.GetKind())); },
+    [](LONG, const QTTrack& t) { return NumberField("media time scale", "media_time_scale", t.GetMediaTimeScale()); },
     [](LONG, const QTTrack& t) {
         const std::string name = FormatName(t);
         return ReportField{"format", "'" + name + "'", {{"format", ReportValue::Text(name)}}};
     },
     [](LONG, const QTTrack& t) {
         const uint32_t code = t.GetSampleDescription().formatCode;
-        return ReportField{"format code", Hex(code, 8), {{"format_code", ReportValue::Number(code)}}};
+        return HexField("format code", "format_code", code, 8);
     },
     [](LONG, const QTTrack& t) {
         const QTVideoFormat& v = t.GetVideoFormat();
@@ -85,34 +69,34 @@ const TrackField kTrackFields[] = {
             std::to_string(v.pictureAspectX) + ":" + std::to_string(v.pictureAspectY),
             {{"aspect_x", ReportValue::Number(v.pictureAspectX)}, {"aspect_y", ReportValue::Number(v.pictureAspectY)}}};
     },
-    [](LONG, const QTTrack& t) { return Number("channels", "channels", t.GetSoundFormat().channels); },
-    [](LONG, const QTTrack& t) { return Number("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample); },
-    [](LONG, const QTTrack& t) { return Number("sample rate", "sample_rate", t.GetSoundFormat().sampleRate); },
+    [](LONG, const QTTrack& t) { return NumberField("channels", "channels", t.GetSoundFormat().channels); },
+    [](LONG, const QTTrack& t) { return NumberField("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample); },
+    [](LONG, const QTTrack& t) { return NumberField("sample rate", "sample_rate", t.GetSoundFormat().sampleRate); },
     [](LONG, const QTTrack& t) {
         const DWORD flags = t.GetTimecodeFormat().flags;
-        return ReportField{"timecode flags", Hex(flags, 1), {{"timecode_flags", ReportValue::Number(flags)}}};
+        return HexField("timecode flags", "timecode_flags", flags, 1);
     },
     [](LONG, const QTTrack& t) {
-        return Number("timecode frame duration", "timecode_frame_duration", t.GetTimecodeFormat().frameDuration);
+        return NumberField("timecode frame duration", "timecode_frame_duration", t.GetTimecodeFormat().frameDuration);
     },
     [](LONG, const QTTrack& t) {
-        return Number("timecode frame count", "timecode_frame_count", t.GetTimecodeFormat().frameCount);
+        return NumberField("timecode frame count", "timecode_frame_count", t.GetTimecodeFormat().frameCount);
     },
     [](LONG, const QTTrack& t) {
-        return MediaGuid("major type", "major_type", "major_type_name", t.GetMediaType().majorType);
+        return GuidField("major type", "major_type", "major_type_name", t.GetMediaType().majorType);
     },
-    [](LONG, const QTTrack& t) { return MediaGuid("subtype", "subtype", "subtype_name", t.GetMediaType().subtype); },
+    [](LONG, const QTTrack& t) { return GuidField("subtype", "subtype", "subtype_name", t.GetMediaType().subtype); },
     [](LONG, const QTTrack& t) { return Single("frame rate", "frame_rate", ReportValue::Real(t.GetMediaType().frameRate)); },
     [](LONG, const QTTrack& t) {
         const DWORD rate = t.GetMediaType().bitRate;
         return ReportField{"bit rate", std::to_string(rate) + " Mbit/s", {{"bit_rate", ReportValue::Number(rate)}}};
     },
-    [](LONG, const QTTrack& t) { return Number("sample count", "sample_count", t.GetSampleTables().sampleCount); },
-    [](LONG, const QTTrack& t) { return Number("sample size", "sample_size", t.GetSampleTables().sampleSize); },
-    [](LONG, const QTTrack& t) { return Number("max sample size", "max_sample_size", t.GetSampleTables().maxSampleSize); },
-    [](LONG, const QTTrack& t) { return Number("chunk count", "chunk_count", t.GetSampleTables().chunkCount); },
+    [](LONG, const QTTrack& t) { return NumberField("sample count", "sample_count", t.GetSampleTables().sampleCount); },
+    [](LONG, const QTTrack& t) { return NumberField("sample size", "sample_size", t.GetSampleTables().sampleSize); },
+    [](LONG, const QTTrack& t) { return NumberField("max sample size", "max_sample_size", t.GetSampleTables().maxSampleSize); },
+    [](LONG, const QTTrack& t) { return NumberField("chunk count", "chunk_count", t.GetSampleTables().chunkCount); },
     [](LONG, const QTTrack& t) {
-        return Number("max samples per chunk", "max_samples_per_chunk", t.GetSampleTables().maxSamplesPerChunk);
+        return NumberField("max samples per chunk", "max_samples_per_chunk", t.GetSampleTables().maxSamplesPerChunk);
     },
 };
 } // namespace
@@ -146,13 +130,37 @@ std::string ReportText(const ReportValue& value)
     return "null";
 }
 
+ReportField NumberField(const char* title, const char* key, LONGLONG value)
+{
+    return Single(title, key, ReportValue::Number(value));
+}
+
+ReportField TextField(const char* title, const char* key, std::string value)
+{
+    return Single(title, key, ReportValue::Text(std::move(value)));
+}
+
+ReportField GuidField(const char* title, const char* key, const char* nameKey, const GUID& guid)
+{
+    const char* name = MediaGuidName(guid);
+    const std::string text = GuidString(guid);
+    return {title,
+            name ? name : text,
+            {{key, ReportValue::Text(text)}, {nameKey, name ? ReportValue::Text(name) : ReportValue::Null()}}};
+}
+
+ReportField HexField(const char* title, const char* key, unsigned value, int digits)
+{
+    return {title, Hex(value, digits), {{key, ReportValue::Number(value)}}};
+}
+
 MovieReport BuildMovieReport(const Movie& movie)
 {
     MovieReport report;
     report.header = {
-        Number("time scale", "time_scale", movie.GetTimeScale()),
-        Number("duration", "duration", movie.GetDuration()),
-        Number("declared track count", "declared_track_count", movie.GetDeclaredTrackCount()),
+        NumberField("time scale", "time_scale", movie.GetTimeScale()),
+        NumberField("duration", "duration", movie.GetDuration()),
+        NumberField("declared track count", "declared_track_count", movie.GetDeclaredTrackCount()),
     };
     for (LONG index = 1; index <= movie.GetTrackCount(); ++index)
     {

@@ -47,13 +47,31 @@ struct ReportField
     std::vector<ReportEntry> entries;
 };
 
+// An output pin: its own fields, then those of its format block, which JSON
+// groups in one "format" object.
+struct PinReport
+{
+    std::vector<ReportField> fields;
+    std::vector<ReportField> format;
+};
+
 struct MovieReport
 {
     std::vector<ReportField> header;
     std::vector<std::vector<ReportField>> tracks; // in movie order, the same fields for each
+    std::vector<PinReport> pins;                  // in pin order
 };
 
 MovieReport BuildMovieReport(const Movie& movie);
+
+// Fields of one number, or of one text, with the same text and JSON value.
+ReportField NumberField(const char* title, const char* key, LONGLONG value);
+ReportField TextField(const char* title, const char* key, std::string value);
+// A GUID of a media type: shown by its platform name where it has one; in
+// JSON always as the GUID under key, with the name (or null) under nameKey.
+ReportField GuidField(const char* title, const char* key, const char* nameKey, const GUID& guid);
+// A number shown in hex in the text ("0x" and at least digits digits).
+ReportField HexField(const char* title, const char* key, unsigned value, int digits);
 
 // "video", "sound", "timecode" or "none".
 const char* TrackKindName(QTTrackKind kind);

@@ -8,6 +8,7 @@
 #include "tools/ChunkReport.h"
 #include "tools/MovieGraph.h"
 #include "tools/MovieReport.h"
+#include "tools/PinReport.h"
 #include "tools/ReportWriter.h"
 
 namespace
@@ -48,7 +49,8 @@ int Run(const std::string& command, const std::string& path, bool json, std::ost
         WriteChunks(movie, json, out);
         return 0;
     }
-    const MovieReport report = BuildMovieReport(movie);
+    MovieReport report = BuildMovieReport(movie);
+    report.pins = BuildPinReport(*graph.Parser());
     if (json)
         WriteReportJson(report, out);
     else

@@ -46,16 +46,29 @@ void WriteMembers(const std::vector<ReportField>& fields, std::ostream& out)
 void WriteReportText(const MovieReport& report, std::ostream& out)
 {
     size_t labelWidth = 0;
-    for (const ReportField& field : report.header)
-        labelWidth = std::max(labelWidth, std::strlen(field.title));
-    for (const std::vector<ReportField>& track : report.tracks)
-        for (const ReportField& field : track)
+    const auto widen = [&](const std::vector<ReportField>& fields) {
+        for (const ReportField& field : fields)
             labelWidth = std::max(labelWidth, std::strlen(field.title));
+    };
+    widen(report.header);
+    for (const std::vector<ReportField>& track : report.tracks)
+        widen(track);
+    for (const PinReport& pin : report.pins)
+    {
+        widen(pin.fields);
+        widen(pin.format);
+    }
     WriteFields(report.header, labelWidth, out);
     for (const std::vector<ReportField>& track : report.tracks)
     {
         out << '\n';
         WriteFields(track, labelWidth, out);
+    }
+    for (const PinReport& pin : report.pins)
+    {
+        out << '\n';
+        WriteFields(pin.fields, labelWidth, out);
+        WriteFields(pin.format, labelWidth, out);
     }
 }
 
@@ -69,6 +82,15 @@ void WriteReportJson(const MovieReport& report, std::ostream& out)
         out << (t > 0 ? ",{" : "{");
         WriteMembers(report.tracks[t], out);
         out << '}';
+    }
+    out << "],\"pins\":[";
+    for (size_t p = 0; p < report.pins.size(); ++p)
+    {
+        out << (p > 0 ? ",{" : "{");
+        WriteMembers(report.pins[p].fields, out);
+        out << (report.pins[p].fields.empty() ? "" : ",") << "\"format\":{";
+        WriteMembers(report.pins[p].format, out);
+        out << "}}";
     }
     out << "]}\n";
 }

@@ -7,11 +7,13 @@
 
 #include "tools/MovieReport.h"
 
-// Header fields as "title  value" lines, then for each track a blank line and
-// its fields the same way; values start in one column throughout.
+// Header fields as "title  value" lines, then for each track and then each
+// pin a blank line and its fields the same way; values start in one column
+// throughout.
 void WriteReportText(const MovieReport& report, std::ostream& out);
 
-// {"<header key>":value,...,"tracks":[{"<track key>":value,...},...]}
+// {"<header key>":value,...,"tracks":[{"<track key>":value,...},...],
+//  "pins":[{"<pin key>":value,...,"format":{"<block key>":value,...}},...]}
 void WriteReportJson(const MovieReport& report, std::ostream& out);
 
 // text as a JSON string literal, quotes included.

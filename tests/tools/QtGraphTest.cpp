@@ -71,8 +71,24 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
                              "subtype                  {6E357664-0000-0010-8000-00AA00389B71}\n"
                              "frame rate               25\n"
                              "bit rate                 50 Mbit/s\n",
-                             "\nmax samples per chunk    2\n\nindex                    2\n", "\nindex                    3\n"})
+                             "\nmax samples per chunk    2\n\nindex                    2\n", "\nindex                    3\n",
+                             // The pins as a downstream filter sees them; none for the third track.
+                             "\n\npin                      0\n"
+                             "name                     dv5n stream-6e357664-1\n"
+                             "major type               MEDIATYPE_Video\n"
+                             "subtype                  {6E357664-0000-0010-8000-00AA00389B71}\n"
+                             "format type              FORMAT_VideoInfo2\n"
+                             "format size              112\n"
+                             "buffer size              1200\n"
+                             "frame size               1440 x 1080\n"
+                             "avg time per frame       400000\n"
+                             "interlace flags          0x0\n"
+                             "picture aspect           16:9\n"
+                             "bit rate                 50000000\n\n"
+                             "pin                      1\n"
+                             "name                     twos stream-736f7774-2\n"})
         EXPECT_NE(std::string::npos, run.out.find(line)) << line;
+    EXPECT_EQ(std::string::npos, run.out.find("\npin                      2\n"));
 
     // JSON: every key in its documented order.
     run = QtGraph({"info", path, "--json"});
@@ -88,7 +104,21 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
                       "\"frame_rate\":25,\"bit_rate\":50,\"sample_count\":3,\"sample_size\":0,\"max_sample_size\":1200,"
                       "\"chunk_count\":2,\"max_samples_per_chunk\":2},"
                       "{\"index\":2,\"id\":2,\"kind\":\"sound\","));
-    EXPECT_EQ("\"max_samples_per_chunk\":1}]}\n", run.out.substr(run.out.size() - 29));
+    const size_t pins = run.out.find("\"max_samples_per_chunk\":1}],\"pins\":[");
+    ASSERT_NE(std::string::npos, pins) << run.out;
+    EXPECT_EQ("{\"index\":0,\"name\":\"dv5n stream-6e357664-1\","
+              "\"major_type\":\"{73646976-0000-0010-8000-00AA00389B71}\",\"major_type_name\":\"MEDIATYPE_Video\","
+              "\"subtype\":\"{6E357664-0000-0010-8000-00AA00389B71}\",\"subtype_name\":null,"
+              "\"format_type\":\"{F72A76A0-EB0A-11D0-ACE4-0000C0CC16BA}\",\"format_type_name\":\"FORMAT_VideoInfo2\","
+              "\"format_size\":112,\"buffer_size\":1200,\"format\":{\"width\":1440,\"height\":1080,"
+              "\"avg_time_per_frame\":400000,\"interlace_flags\":0,\"aspect_x\":16,\"aspect_y\":9,\"bit_rate\":50000000}},"
+              "{\"index\":1,\"name\":\"twos stream-736f7774-2\","
+              "\"major_type\":\"{73647561-0000-0010-8000-00AA00389B71}\",\"major_type_name\":\"MEDIATYPE_Audio\","
+              "\"subtype\":\"{736F7774-0000-0010-8000-00AA00389B71}\",\"subtype_name\":null,"
+              "\"format_type\":\"{05589F81-C356-11CE-BF01-00AA0055595A}\",\"format_type_name\":\"FORMAT_WaveFormatEx\","
+              "\"format_size\":18,\"buffer_size\":1614,\"format\":{\"format_tag\":1,\"channels\":2,"
+              "\"samples_per_second\":48000,\"bits_per_sample\":16,\"block_align\":4,\"avg_bytes_per_second\":192000}}]}\n",
+              run.out.substr(pins + 36));
 
     run = QtGraph({"chunks", path});
     EXPECT_EQ(0, run.status);
