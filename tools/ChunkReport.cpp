@@ -1,6 +1,5 @@
 #include "tools/ChunkReport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -18,7 +17,7 @@ public:
     }
 
     // Starts a chunk; sizes follow one by one.
-    void Begin(size_t track, const QTChunkStep& step)
+    void Begin(LONG track, const QTChunkStep& step)
     {
         if (m_json)
         {
@@ -28,7 +27,7 @@ public:
         else
         {
             char line[96];
-            std::snprintf(line, sizeof line, "%5zu  %5d  %12lld  %7d ", track, static_cast<int>(step.chunk),
+            std::snprintf(line, sizeof line, "%5d  %5d  %12lld  %7d ", static_cast<int>(track), static_cast<int>(step.chunk),
                           static_cast<long long>(step.offset), static_cast<int>(step.samples));
             m_out << line;
         }
@@ -44,7 +43,7 @@ public:
 
     void End() { m_out << (m_json ? "]}" : "\n"); }
 
-    void Stopped(size_t track, const QTChunkStep& step)
+    void Stopped(LONG track, const QTChunkStep& step)
     {
         if (!m_json)
             m_out << "stop: track " << track << " chunk " << step.chunk << " has " << step.samples
@@ -61,21 +60,24 @@ private:
 };
 } // namespace
 
-void WriteChunks(Movie& movie, bool json, std::ostream& out)
+void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, std::ostream& out)
 {
-    // Stream discovery makes a pin for each track up to the declared count,
-    // in track order; those are the tracks the pump can serve.
-    std::vector<QTTrack*> tracks;
-    const LONG pins = std::min(movie.GetDeclaredTrackCount(), movie.GetTrackCount());
-    for (LONG index = 1; index <= pins; ++index)
-        tracks.push_back(movie.GetTrack(index));
+    // The listing names a track by its place in the movie, as qtgraph info does.
+    std::vector<LONG> indices;
+    for (QTTrack* track : tracks)
+    {
+        LONG index = 1;
+        while (index <= movie.GetTrackCount() && movie.GetTrack(index) != track)
+            ++index;
+        indices.push_back(index);
+    }
 
     ChunkWriter writer(json, out);
-    const QTChunkSchedule schedule(tracks);
+    const QTChunkSchedule schedule(std::move(tracks));
     QTChunkStep step;
     while (schedule.Next(step))
     {
-        const size_t track = step.participant + 1; // pins are in track order from track 1
+        const LONG track = indices.at(step.participant);
         if (step.action == QTChunkAction::Stop)
         {
             writer.Stopped(track, step);

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "quicktime/Movie.h"
 
-// Moves the tracks' positions as the pump would: give it a freshly parsed
-// movie. Output is written as it is found, so a movie of a million chunks
-// needs no more memory than one of ten.
-void WriteChunks(Movie& movie, bool json, std::ostream& out);
+// tracks: those of the filter's output pins, in pin order, as the pump takes
+// them; each is named by its 1-based index in movie. Moves the tracks'
+// positions as the pump would: give it a freshly parsed movie. Output is
+// written as it is found, so a movie of a million chunks needs no more memory
+// than one of ten.
+void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, std::ostream& out);

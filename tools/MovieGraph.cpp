@@ -3,6 +3,7 @@
 #include "diagnostics/MemoryJournal.h"
 #include "framework/posix/Utf8.h"
 #include "pins/inpin.h"
+#include "pins/outpin.h"
 
 CMovieGraph::~CMovieGraph()
 {
@@ -51,4 +52,13 @@ HRESULT CMovieGraph::Connect()
 QTMovie* CMovieGraph::Movie() const
 {
     return m_parser ? m_parser->GetMovie() : nullptr;
+}
+
+std::vector<QTTrack*> CMovieGraph::OutputPinTracks() const
+{
+    std::vector<QTTrack*> tracks;
+    for (int n = 0; m_parser && n + 1 < m_parser->GetPinCount(); ++n)
+        if (COutputPin* pin = m_parser->GetOutputPin(n); pin && pin->GetTrack())
+            tracks.push_back(pin->GetTrack());
+    return tracks;
 }

@@ -15,6 +15,7 @@
 #include "framework/posix/FilterGraph.h"
 
 class QTMovie;
+class QTTrack;
 
 class CMovieGraph
 {
@@ -35,6 +36,8 @@ public:
 
     // The movie the connected filter parsed (owned by the filter), or null.
     QTMovie* Movie() const;
+    // The tracks of the filter's output pins, in pin order.
+    std::vector<QTTrack*> OutputPinTracks() const;
     // The parser filter, or null before Load.
     CRZQTFileParser* Parser() const { return m_parser.Get(); }
     // What the journal recorded while connecting.

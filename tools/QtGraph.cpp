@@ -46,7 +46,7 @@ int Run(const std::string& command, const std::string& path, bool json, std::ost
     QTMovie& movie = *graph.Movie();
     if (command == "chunks")
     {
-        WriteChunks(movie, json, out);
+        WriteChunks(movie, graph.OutputPinTracks(), json, out);
         return 0;
     }
     MovieReport report = BuildMovieReport(movie);
