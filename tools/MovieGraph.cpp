@@ -1,6 +1,5 @@
 #include "tools/MovieGraph.h"
 
-#include "diagnostics/MemoryJournal.h"
 #include "framework/posix/Utf8.h"
 #include "pins/inpin.h"
 #include "pins/outpin.h"
@@ -34,19 +33,12 @@ HRESULT CMovieGraph::Load(const std::string& path)
 
 HRESULT CMovieGraph::Connect()
 {
-    CMemoryJournal journal;
-    HRESULT hr = S_OK;
-    {
-        CJournalScope scope(journal);
-        // The one type the source offers, fully specified, so the answer is
-        // the filter's own and not that of a search over types.
-        CMediaType stream(&MEDIATYPE_Stream);
-        stream.SetSubtype(&MEDIASUBTYPE_NULL);
-        stream.SetFormatType(&FORMAT_None);
-        hr = m_graph->ConnectDirect(m_source->Output(), m_parser->GetPin(0), &stream);
-    }
-    m_journal = journal.Records();
-    return hr;
+    // The one type the source offers, fully specified, so the answer is
+    // the filter's own and not that of a search over types.
+    CMediaType stream(&MEDIATYPE_Stream);
+    stream.SetSubtype(&MEDIASUBTYPE_NULL);
+    stream.SetFormatType(&FORMAT_None);
+    return m_graph->ConnectDirect(m_source->Output(), m_parser->GetPin(0), &stream);
 }
 
 QTMovie* CMovieGraph::Movie() const

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/JournalRecord.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
 #include "framework/posix/FileSourceFilter.h"
@@ -30,8 +29,7 @@ public:
     // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY.
     [[nodiscard]] HRESULT Load(const std::string& path);
     // Connects the source to the filter: the connection's result, which for
-    // a movie that fails to parse is the parse's. The journal records written
-    // during the attempt are kept for Journal().
+    // a movie that fails to parse is the parse's.
     [[nodiscard]] HRESULT Connect();
 
     // The movie the connected filter parsed (owned by the filter), or null.
@@ -40,12 +38,9 @@ public:
     std::vector<QTTrack*> OutputPinTracks() const;
     // The parser filter, or null before Load.
     CRZQTFileParser* Parser() const { return m_parser.Get(); }
-    // What the journal recorded while connecting.
-    const std::vector<JournalRecord>& Journal() const { return m_journal; }
 
 private:
     ComPtr<CFilterGraph> m_graph;
     ComPtr<CFileSourceFilter> m_source;
     ComPtr<CRZQTFileParser> m_parser;
-    std::vector<JournalRecord> m_journal;
 };

@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "diagnostics/JournalLine.h"
+#include "diagnostics/TeeJournal.h"
 #include "framework/posix/Utf8.h"
 #include "quicktime/QTMovie.h"
 #include "tools/ChunkReport.h"
+#include "tools/FailureWords.h"
 #include "tools/MovieGraph.h"
 #include "tools/MovieReport.h"
 #include "tools/PinReport.h"
@@ -23,26 +25,36 @@ std::string HresultText(HRESULT hr)
     return text;
 }
 
-int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT hr)
+// The failure with its words, then the journal's records of it.
+int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT hr, const CTeeJournal& journal)
 {
-    err << "qtgraph: cannot " << what << ' ' << path << ": HRESULT " << HresultText(hr) << '\n';
+    const std::vector<JournalRecord> records = journal.Records();
+    // A failure the journal recorded travels as its chain id; the person
+    // wants the HRESULT that started it, and the chain id to find it.
+    const HRESULT root = JournalChainError(hr);
+    err << "qtgraph: cannot " << what << ' ' << path << ": HRESULT " << HresultText(root);
+    if (root != hr)
+        err << " (journal chain " << HresultText(hr) << ')';
+    err << ": " << FailureWords(root, records) << '\n';
+    for (const JournalRecord& record : records)
+        err << "  " << WideToUtf8(FormatJournalLine(record)) << '\n';
     return 1;
 }
 
 int Run(const std::string& command, const std::string& path, bool json, std::ostream& out, std::ostream& err)
 {
+    // The records of a failure reach the journal file as always, and the
+    // copy explains it here. Installed before the graph and removed after
+    // it, so no filter thread outlives it.
+    CTeeJournal journal(CurrentJournal());
+    const CJournalScope scope(journal);
     CMovieGraph graph;
     HRESULT hr = graph.Load(path);
     if (FAILED(hr))
-        return Fail(err, "open", path, hr);
+        return Fail(err, "open", path, hr, journal);
     hr = graph.Connect();
     if (FAILED(hr))
-    {
-        (void)Fail(err, "parse", path, hr);
-        for (const JournalRecord& record : graph.Journal())
-            err << "  " << WideToUtf8(FormatJournalLine(record)) << '\n';
-        return 1;
-    }
+        return Fail(err, "parse", path, hr, journal);
     QTMovie& movie = *graph.Movie();
     if (command == "chunks")
     {

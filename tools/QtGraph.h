@@ -6,8 +6,9 @@
 // The file is opened through the parser filter: a graph connects a file
 // source to it, and the connection parses the movie. Exit status 0 on
 // success; 1 when the file cannot be opened or parsed (one line on err naming
-// the file and the HRESULT; for a failed parse, then the journal's records
-// of it, one per line, indented); 2 for a usage error.
+// the file, the HRESULT and why in words, then the journal's records of it,
+// one per line, indented); 2 for a usage error. While it works, the journal
+// records go to the journal in use as well.
 #pragma once
 
 #include <ostream>

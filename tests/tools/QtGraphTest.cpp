@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,6 +33,30 @@ std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& byte
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The qtgraph program built beside this test, run by the shell with the
+// environment assignments and the arguments (quoted as the shell wants them);
+// its exit status, standard error in *err.
+int RunQtGraphProgram(const std::string& environment, const std::string& arguments, std::string* err)
+{
+    char self[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string exe = std::string(self, length > 0 ? static_cast<size_t>(length) : 0);
+    const std::string errPath = testing::TempDir() + "qtgraph_program.err";
+    const std::string program = exe.substr(0, exe.rfind('/') + 1) + "qtgraph";
+    const int status =
+        std::system((environment + " '" + program + "' " + arguments + " >/dev/null 2>'" + errPath + "'").c_str());
+    *err = ReadFile(errPath);
+    std::remove(errPath.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 } // namespace
 
@@ -145,8 +173,11 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
     QtGraphRun run = QtGraph({"info", garbage});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("", run.out);
-    // The connection's failure, then the journal's record of it.
-    const std::string failure = "qtgraph: cannot parse " + garbage + ": HRESULT 0x80004005\n";
+    // The connection's failure in words (the parse recorded no reason), then
+    // the journal's record of it.
+    const std::string failure = "qtgraph: cannot parse " + garbage +
+                                ": HRESULT 0x80004005: Unspecified error in CRZQTFileParser::ParseStreamDetails, "
+                                "which recorded no reason\n";
     EXPECT_EQ(0u, run.err.find(failure)) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("\tentry\t0x80004005\t", failure.size())) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("\tCRZQTFileParser::InitToRcv\n", failure.size())) << run.err;
@@ -154,7 +185,27 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
 
     run = QtGraph({"info", "--json", "/nonexistent/qtp.mov"});
     EXPECT_EQ(1, run.status);
-    EXPECT_EQ("qtgraph: cannot open /nonexistent/qtp.mov: HRESULT 0x80070002\n", run.err);
+    EXPECT_EQ("qtgraph: cannot open /nonexistent/qtp.mov: HRESULT 0x80070002: the file does not exist\n", run.err);
+
+    // The filter's error text explains the failure, and its records reach
+    // the journal file too.
+    const std::string mismatch = WriteTempFile(
+        "qtgraph_mismatch.mov", MakeMovie({{QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
+                                          {QTTrackKind::Timecode, 2, 3000, 28, StandardStbl(QTTrackKind::Timecode)}}));
+    const std::string journal = testing::TempDir() + "qtgraph_journal.log";
+    std::remove(journal.c_str());
+    std::string err;
+    EXPECT_EQ(1, RunQtGraphProgram("QTP_JOURNAL='" + journal + "'", "info '" + mismatch + "'", &err));
+    const std::string why = "video and timecode have mismatched time scales (2997, 3000)";
+    const std::string parse = "qtgraph: cannot parse " + mismatch + ": HRESULT 0x80004005 (journal chain 0x";
+    EXPECT_EQ(0u, err.find(parse)) << err;
+    EXPECT_EQ(parse.size() + 8, err.find("): ParseStreamDetails() " + why + "\n  ")) << err;
+    const std::string logged = ReadFile(journal);
+    EXPECT_NE(std::string::npos, logged.find("\terror\t0x80004005\t")) << logged;
+    EXPECT_NE(std::string::npos, logged.find(why)) << logged;
+    EXPECT_NE(std::string::npos, logged.find("\tCRZQTFileParser::InitToRcv\n")) << logged;
+    std::remove(mismatch.c_str());
+    std::remove(journal.c_str());
 
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}, {"chunks"}})
