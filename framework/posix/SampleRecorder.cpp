@@ -15,15 +15,26 @@ uint64_t Fnv1a64(const BYTE* data, size_t size)
     return hash;
 }
 
+void CSampleRecorder::Configure(SampleHash hash, bool keepSamples)
+{
+    m_hash = hash;
+    m_keepSamples = keepSamples;
+}
+
 void CSampleRecorder::Record(IMediaSample* pSample)
 {
     SinkSampleRecord record;
     record.size = pSample->GetActualDataLength();
     BYTE* data = nullptr;
-    if (record.size > 0 && SUCCEEDED(pSample->GetPointer(&data)) && data)
-        record.hash = Fnv1a64(data, static_cast<size_t>(record.size));
-    else
-        record.hash = Fnv1a64(nullptr, 0);
+    if (record.size <= 0 || FAILED(pSample->GetPointer(&data)))
+        data = nullptr;
+    const size_t size = data ? static_cast<size_t>(record.size) : 0;
+    const SampleHash hash = m_hash.load();
+    const bool keep = m_keepSamples.load();
+    if (hash == SampleHash::Fnv1a)
+        record.hash = Fnv1a64(data, size);
+    else if (hash == SampleHash::Md5 && keep)
+        record.md5 = [&] { CMd5 md5; md5.Update(data, size); return md5.Final(); }();
     const HRESULT hrTime = pSample->GetTime(&record.start, &record.stop);
     record.hasStart = SUCCEEDED(hrTime);
     record.hasStop = hrTime == S_OK; // VFW_S_NO_STOP_TIME: start only
@@ -32,7 +43,22 @@ void CSampleRecorder::Record(IMediaSample* pSample)
     record.discontinuity = pSample->IsDiscontinuity() == S_OK;
 
     std::lock_guard<std::mutex> lock(m_lock);
-    m_samples.push_back(record);
+    if (hash == SampleHash::Md5)
+        m_streamMd5.Update(data, size); // in arrival order: one pin delivers from one thread
+    m_totals.samples++;
+    m_totals.bytes += static_cast<LONGLONG>(size);
+    if (record.hasStart && !m_totals.hasFirstStart)
+    {
+        m_totals.hasFirstStart = true;
+        m_totals.firstStart = record.start;
+    }
+    if (record.hasStop)
+    {
+        m_totals.hasLastStop = true;
+        m_totals.lastStop = record.stop;
+    }
+    if (keep)
+        m_samples.push_back(record);
     m_changed.notify_all();
 }
 
@@ -65,6 +91,14 @@ std::vector<SinkSampleRecord> CSampleRecorder::Samples() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_samples;
+}
+
+SinkStreamTotals CSampleRecorder::Totals() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    SinkStreamTotals totals = m_totals;
+    totals.md5 = m_streamMd5.Final();
+    return totals;
 }
 
 LONG CSampleRecorder::SampleCount() const
@@ -118,6 +152,8 @@ void CSampleRecorder::Clear()
 {
     std::lock_guard<std::mutex> lock(m_lock);
     m_samples.clear();
+    m_totals = SinkStreamTotals();
+    m_streamMd5.Reset();
     m_endOfStream = 0;
     m_beginFlush = 0;
     m_endFlush = 0;
