@@ -6,4 +6,4 @@ source .ci/deps.sh
 qtp_need "${QTP_DEPS_RUN[@]}"
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j"$(nproc)" --target qtgraph >/dev/null
-exec build/bin/qtgraph info samples/sample.mov
+exec build/bin/qtgraph run samples/sample.mov

@@ -3,8 +3,10 @@
 #include <comdef.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "diagnostics/Journal.h"
+#include "diagnostics/JournalLine.h"
 #include "framework/posix/Utf8.h"
 
 namespace
@@ -16,14 +18,18 @@ std::wstring Trimmed(const std::wstring& text)
     return end == std::wstring::npos ? std::wstring() : text.substr(begin, end - begin + 1);
 }
 
-// The error texts, pieces of one chain joined in the order written.
+// The error texts, pieces of one chain joined in the order written. An error
+// whose result is an earlier chain's id is that failure caught again further
+// up (a catch-all's "Unknown error"): no reason of its own.
 std::vector<std::wstring> ErrorTexts(const std::vector<JournalRecord>& records)
 {
     std::vector<long> chains;
     std::vector<std::wstring> texts;
     for (const JournalRecord& record : records)
     {
-        if (record.type != JournalRecordType::Record || record.kind != JOURNAL_KIND_ERROR)
+        if (record.type != JournalRecordType::Record || record.kind != JOURNAL_KIND_ERROR ||
+            (record.result != record.chainId &&
+             std::find(chains.begin(), chains.end(), record.result) != chains.end()))
             continue;
         const auto chain = std::find(chains.begin(), chains.end(), record.chainId);
         if (chain != chains.end())
@@ -67,4 +73,22 @@ std::string FailureWords(HRESULT hr, const std::vector<JournalRecord>& records)
         if (record.type == JournalRecordType::EntryPoint)
             return words + " in " + WideToUtf8(record.text) + ", which recorded no reason";
     return words;
+}
+
+std::string HresultText(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(hr));
+    return text;
+}
+
+void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records)
+{
+    const HRESULT root = JournalChainError(hr);
+    err << "qtgraph: " << what << ": HRESULT " << HresultText(root);
+    if (root != hr)
+        err << " (journal chain " << HresultText(hr) << ')';
+    err << ": " << FailureWords(root, records) << '\n';
+    for (const JournalRecord& record : records)
+        err << "  " << WideToUtf8(FormatJournalLine(record)) << '\n';
 }

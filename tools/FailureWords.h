@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,3 +19,11 @@ std::string FailureWords(HRESULT hr, const std::vector<JournalRecord>& records);
 // The words for hr alone: ours for the file errors a person meets when naming
 // a file, else the system's text for the result.
 std::string ResultWords(HRESULT hr);
+
+// "0x%08x".
+std::string HresultText(HRESULT hr);
+
+// "qtgraph: <what>: HRESULT <root> (journal chain <hr>): <words>" on one
+// line, then the records, one per line, indented. The chain part shows when
+// hr is a journal chain id, which the person can look for in the journal.
+void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records);

@@ -36,7 +36,8 @@ public:
     QTMovie* Movie() const;
     // The tracks of the filter's output pins, in pin order.
     std::vector<QTTrack*> OutputPinTracks() const;
-    // The parser filter, or null before Load.
+    // The graph and the parser filter, or null before Load.
+    CFilterGraph* Graph() const { return m_graph.Get(); }
     CRZQTFileParser* Parser() const { return m_parser.Get(); }
 
 private:

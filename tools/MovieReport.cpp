@@ -118,6 +118,7 @@ std::string ReportText(const ReportValue& value)
     switch (value.kind)
     {
     case ReportValue::Kind::Number: return std::to_string(value.number);
+    case ReportValue::Kind::Bool: return value.number ? "yes" : "no";
     case ReportValue::Kind::Text: return value.text;
     case ReportValue::Kind::Real:
     {

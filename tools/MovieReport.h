@@ -16,6 +16,7 @@ struct ReportValue
     enum class Kind
     {
         Number,
+        Bool, // in number: 0 false, else true
         Real,
         Text,
         Null,
@@ -26,6 +27,7 @@ struct ReportValue
     std::string text; // UTF-8
 
     static ReportValue Number(LONGLONG value) { return {Kind::Number, value, 0, {}}; }
+    static ReportValue Bool(bool value) { return {Kind::Bool, value ? 1 : 0, 0, {}}; }
     static ReportValue Real(double value) { return {Kind::Real, 0, value, {}}; }
     static ReportValue Text(std::string value) { return {Kind::Text, 0, 0, std::move(value)}; }
     static ReportValue Null() { return {}; }
@@ -76,6 +78,6 @@ ReportField HexField(const char* title, const char* key, unsigned value, int dig
 // "video", "sound", "timecode" or "none".
 const char* TrackKindName(QTTrackKind kind);
 
-// The text form of a value: numbers in decimal, reals with up to 10
-// significant digits, "null" for no value.
+// The text form of a value: numbers in decimal, "yes" or "no", reals with up
+// to 10 significant digits, "null" for no value.
 std::string ReportText(const ReportValue& value);

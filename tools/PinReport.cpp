@@ -78,17 +78,6 @@ std::vector<ReportField> FormatFields(const AM_MEDIA_TYPE& type)
     return {};
 }
 
-std::string PinName(IPin& pin)
-{
-    PIN_INFO info{};
-    if (FAILED(pin.QueryPinInfo(&info)))
-        return {};
-    if (info.pFilter)
-        info.pFilter->Release();
-    info.achName[MAX_PIN_NAME - 1] = L'\0';
-    return WideToUtf8(info.achName);
-}
-
 // The first type the pin offers, as the caller frees it; null when none.
 AM_MEDIA_TYPE* OfferedType(IPin& pin)
 {
@@ -126,4 +115,15 @@ std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter)
         if (COutputPin* pin = filter.GetOutputPin(index))
             pins.push_back(ReportPin(index, *pin));
     return pins;
+}
+
+std::string PinName(IPin& pin)
+{
+    PIN_INFO info{};
+    if (FAILED(pin.QueryPinInfo(&info)))
+        return {};
+    if (info.pFilter)
+        info.pFilter->Release();
+    info.achName[MAX_PIN_NAME - 1] = L'\0';
+    return WideToUtf8(info.achName);
 }

@@ -4,6 +4,9 @@
 // type, and the buffer size the pin asks its allocator for.
 #pragma once
 
+#include <dshow.h>
+
+#include <string>
 #include <vector>
 
 #include "tools/MovieReport.h"
@@ -14,3 +17,6 @@ class CRZQTFileParser;
 // than its format type's structure, or of a type qtgraph does not know,
 // gives no format fields.
 std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter);
+
+// The pin's name (IPin::QueryPinInfo) as UTF-8; empty when it gives none.
+std::string PinName(IPin& pin);

@@ -2,6 +2,7 @@
 //
 //     qtgraph info [--json] FILE
 //     qtgraph chunks [--json] FILE
+//     qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE
 //
 // The file is opened through the parser filter: a graph connects a file
 // source to it, and the connection parses the movie. Exit status 0 on
@@ -15,5 +16,6 @@
 #include <string>
 #include <vector>
 
-// args excludes the program name.
-int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// args excludes the program name. terminal: err is a terminal, where run
+// shows its progress.
+int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool terminal = false);

@@ -13,13 +13,16 @@ std::string ToJson(const ReportValue& value)
     {
     case ReportValue::Kind::Text: return JsonQuote(value.text);
     case ReportValue::Kind::Real: return std::isfinite(value.real) ? ReportText(value) : "null";
+    case ReportValue::Kind::Bool: return value.number ? "true" : "false";
     case ReportValue::Kind::Number:
     case ReportValue::Kind::Null: break;
     }
     return ReportText(value);
 }
 
-void WriteFields(const std::vector<ReportField>& fields, size_t labelWidth, std::ostream& out)
+} // namespace
+
+void WriteTextFields(const std::vector<ReportField>& fields, size_t labelWidth, std::ostream& out)
 {
     for (const ReportField& field : fields)
     {
@@ -29,7 +32,7 @@ void WriteFields(const std::vector<ReportField>& fields, size_t labelWidth, std:
     }
 }
 
-void WriteMembers(const std::vector<ReportField>& fields, std::ostream& out)
+void WriteJsonMembers(const std::vector<ReportField>& fields, std::ostream& out)
 {
     const char* separator = "";
     for (const ReportField& field : fields)
@@ -41,8 +44,6 @@ void WriteMembers(const std::vector<ReportField>& fields, std::ostream& out)
         }
     }
 }
-} // namespace
-
 void WriteReportText(const MovieReport& report, std::ostream& out)
 {
     size_t labelWidth = 0;
@@ -58,38 +59,38 @@ void WriteReportText(const MovieReport& report, std::ostream& out)
         widen(pin.fields);
         widen(pin.format);
     }
-    WriteFields(report.header, labelWidth, out);
+    WriteTextFields(report.header, labelWidth, out);
     for (const std::vector<ReportField>& track : report.tracks)
     {
         out << '\n';
-        WriteFields(track, labelWidth, out);
+        WriteTextFields(track, labelWidth, out);
     }
     for (const PinReport& pin : report.pins)
     {
         out << '\n';
-        WriteFields(pin.fields, labelWidth, out);
-        WriteFields(pin.format, labelWidth, out);
+        WriteTextFields(pin.fields, labelWidth, out);
+        WriteTextFields(pin.format, labelWidth, out);
     }
 }
 
 void WriteReportJson(const MovieReport& report, std::ostream& out)
 {
     out << '{';
-    WriteMembers(report.header, out);
+    WriteJsonMembers(report.header, out);
     out << (report.header.empty() ? "" : ",") << "\"tracks\":[";
     for (size_t t = 0; t < report.tracks.size(); ++t)
     {
         out << (t > 0 ? ",{" : "{");
-        WriteMembers(report.tracks[t], out);
+        WriteJsonMembers(report.tracks[t], out);
         out << '}';
     }
     out << "],\"pins\":[";
     for (size_t p = 0; p < report.pins.size(); ++p)
     {
         out << (p > 0 ? ",{" : "{");
-        WriteMembers(report.pins[p].fields, out);
+        WriteJsonMembers(report.pins[p].fields, out);
         out << (report.pins[p].fields.empty() ? "" : ",") << "\"format\":{";
-        WriteMembers(report.pins[p].format, out);
+        WriteJsonMembers(report.pins[p].format, out);
         out << "}}";
     }
     out << "]}\n";

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tools/MovieReport.h"
 
@@ -15,6 +16,11 @@ void WriteReportText(const MovieReport& report, std::ostream& out);
 // {"<header key>":value,...,"tracks":[{"<track key>":value,...},...],
 //  "pins":[{"<pin key>":value,...,"format":{"<block key>":value,...}},...]}
 void WriteReportJson(const MovieReport& report, std::ostream& out);
+
+// Fields as "title  value" lines, values starting at column labelWidth + 2.
+void WriteTextFields(const std::vector<ReportField>& fields, size_t labelWidth, std::ostream& out);
+// The fields' JSON members, separated by commas, without braces.
+void WriteJsonMembers(const std::vector<ReportField>& fields, std::ostream& out);
 
 // text as a JSON string literal, quotes included.
 std::string JsonQuote(const std::string& text);

@@ -1,8 +1,10 @@
+#include <unistd.h>
+
 #include <iostream>
 
 #include "tools/QtGraph.h"
 
 int main(int argc, char** argv)
 {
-    return RunQtGraph(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    return RunQtGraph(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

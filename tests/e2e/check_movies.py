@@ -4,11 +4,13 @@
     python3 tests/e2e/check_movies.py QTGRAPH OUTDIR
 
 Writes the movies of movies.py into OUTDIR, then for each one compares
-`qtgraph info --json` and `qtgraph chunks --json` with
-`ffprobe -show_streams -show_packets`: track kinds, format codes, frame sizes,
-channels, sample rates, time scales, media major types, DV bit rates,
-timecode parameters, and for video every frame's file offset and size; for
-sound, the chunks must cover ffprobe's packets exactly.
+`qtgraph info --json`, `qtgraph chunks --json` and `qtgraph run --json
+--samples` with `ffprobe -show_streams -show_packets -show_data_hash MD5`:
+track kinds, format codes, frame sizes, channels, sample rates, time scales,
+media major types, DV bit rates, timecode parameters, the pins' format
+blocks, and for video every frame's file offset, size and the MD5 of the
+data its pin delivered; for sound, the chunks must cover ffprobe's packets
+exactly and the pin deliver as many bytes.
 Exits 77 (reported by CTest as skipped) when ffmpeg or ffprobe is missing.
 """
 
@@ -135,16 +137,50 @@ class Checker:
             else:
                 self.expect(f"track {number} ({track['kind']}) chunks served", len(mine), 0)
 
+    def check_pin(self, pin: Dict, stream: Dict, streams: List[Dict]) -> None:
+        """The format block a downstream filter reads, against ffprobe."""
+        where, block = f"pin {pin['index']}", pin["format"]
+        if stream["codec_type"] == "video":
+            self.expect(f"{where} frame size", (block["width"], block["height"]), (stream["width"], stream["height"]))
+        elif stream["codec_type"] == "audio":
+            self.expect(f"{where} channels", block["channels"], stream["channels"])
+            self.expect(f"{where} samples per second", block["samples_per_second"], int(stream["sample_rate"]))
+        else:
+            video = [s for s in streams if s["codec_type"] == "video"]
+            if video:
+                num, den = (int(x) for x in video[0]["r_frame_rate"].split("/"))
+                self.expect(f"{where} frames per second", block["frames_per_second"], round(num / den))
+            self.expect(f"{where} time scale", block["time_scale"], int(stream["time_base"].split("/")[1]))
+
+    def check_run(self, run: Dict, packets: List[Dict]) -> None:
+        """What each pin delivered: every video frame's MD5 as ffprobe hashes
+        that packet's data, every sound byte, and end of stream."""
+        self.expect("run result", run["result"], "0x00000000")
+        for pin in run["pins"]:
+            theirs = [p for p in packets if p["stream_index"] == pin["index"]]
+            where = f"pin {pin['index']}"
+            self.expect(f"{where} end of stream", pin["end_of_stream"], True)
+            if pin["major_type_name"] == "MEDIATYPE_Video":
+                self.expect(f"{where} frame MD5s", [s["md5"] for s in pin["sample_list"]],
+                            [p["data_hash"].split(":")[1] for p in theirs])
+            elif pin["major_type_name"] == "MEDIATYPE_Audio":
+                self.expect(f"{where} bytes", pin["bytes"], sum(int(p["size"]) for p in theirs))
+
     def check(self, qtgraph: str, path: str) -> int:
         """Returns the number of video frames compared."""
-        probe = run_json(["ffprobe", "-v", "error", "-show_streams", "-show_packets", "-of", "json", path])
+        probe = run_json(["ffprobe", "-v", "error", "-show_streams", "-show_packets", "-show_data_hash", "MD5",
+                          "-of", "json", path])
         info = run_json([qtgraph, "info", "--json", path])
         chunks = run_json([qtgraph, "chunks", "--json", path])
         tracks, streams, packets = info["tracks"], probe["streams"], probe["packets"]
         self.expect("track count", len(tracks), len(streams))
         for number, (track, stream) in enumerate(zip(tracks, streams), start=1):
             self.check_track(number, track, stream, [p for p in packets if p["stream_index"] == number - 1], streams)
+        self.expect("pin count", len(info["pins"]), len(streams))
+        for pin, stream in zip(info["pins"], streams):
+            self.check_pin(pin, stream, streams)
         self.check_chunks(tracks, chunks, packets)
+        self.check_run(run_json([qtgraph, "run", "--json", "--samples", path]), packets)
         return sum(1 for p in packets if p["codec_type"] == "video")
 
 

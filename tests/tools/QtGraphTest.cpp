@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "framework/posix/Md5.h"
 #include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
 #include "tools/QtGraph.h"
@@ -208,12 +211,22 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
     std::remove(journal.c_str());
 
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"info"}, {"list", "a.mov"}, {"info", "a.mov", "b.mov"}, {"info", "--csv", "a.mov"}, {"chunks"}})
+             {},
+             {"info"},
+             {"list", "a.mov"},
+             {"info", "a.mov", "b.mov"},
+             {"info", "--csv", "a.mov"},
+             {"chunks"},
+             {"info", "--samples", "a.mov"},
+             {"run", "--pins", "1,,2", "a.mov"},
+             {"run", "--pins", "-1", "a.mov"},
+             {"run", "a.mov", "--pins"}})
     {
         run = QtGraph(args);
         EXPECT_EQ(2, run.status);
         EXPECT_EQ("usage: qtgraph info [--json] FILE\n"
-                  "       qtgraph chunks [--json] FILE\n",
+                  "       qtgraph chunks [--json] FILE\n"
+                  "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n",
                   run.err);
     }
 }
@@ -221,4 +234,89 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
 TEST(QtGraph, JsonStringsAreEscaped)
 {
     EXPECT_EQ("\"a\\\"b\\\\c\\n\\t\\u0001\\u001f d\"", JsonQuote("a\"b\\c\n\t\x01\x1f d"));
+}
+
+namespace
+{
+// The bytes of each track's samples, in the pump's order, from the chunk
+// listing of qtgraph chunks --json and the file itself.
+std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
+{
+    const std::string file = ReadFile(path);
+    std::map<int, std::vector<std::string>> samples;
+    std::istringstream lines(QtGraph({"chunks", "--json", path}).out);
+    for (std::string line; std::getline(lines, line);)
+    {
+        int track = 0;
+        long long offset = 0;
+        if (std::sscanf(line.c_str(), "{\"track\":%d,\"chunk\":%*d,\"offset\":%lld", &track, &offset) != 2)
+            continue;
+        std::istringstream sizes(line.substr(line.find("\"sizes\":[") + 9));
+        for (long size = 0; sizes >> size; sizes.ignore(1))
+        {
+            samples[track].push_back(file.substr(static_cast<size_t>(offset), static_cast<size_t>(size)));
+            offset += size;
+        }
+    }
+    return samples;
+}
+} // namespace
+
+// Each pin delivers its track's samples as the file holds them, in order,
+// then end of stream; a pin left out gets nothing; a stream error fails the
+// command with the filter's words.
+TEST(QtGraph, RunDeliversTheListedSamples)
+{
+    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
+                               "samples/sample.mov"; // video, sound, timecode
+    const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
+    ASSERT_EQ(2u, tracks.size());
+    for (const auto& args : std::vector<std::vector<std::string>>{{"run", "--json", "--samples", sample},
+                                                                  {"run", "--json", "--samples", "--pins", "1", sample}})
+    {
+        const QtGraphRun run = QtGraph(args);
+        ASSERT_EQ(0, run.status) << run.err;
+        EXPECT_EQ(0u, run.out.find("{\"result\":\"0x00000000\",\"end_event\":\"EC_COMPLETE\","));
+        const bool all = args.size() == 4;
+        EXPECT_EQ(all, run.out.find("{\"index\":0,") != std::string::npos);
+        EXPECT_EQ(all, run.out.find("{\"index\":2,\"name\":\"tmcd stream-64636d74-3\"") != std::string::npos);
+        EXPECT_EQ(all, run.out.find("\"samples\":0,\"bytes\":0,\"md5\":\"d41d8cd98f00b204e9800998ecf8427e\","
+                                    "\"end_of_stream\":true") != std::string::npos);
+        for (const auto& [track, samples] : tracks)
+        {
+            if (!all && track == 1)
+                continue;
+            size_t at = run.out.find("{\"index\":" + std::to_string(track - 1) + ",");
+            ASSERT_NE(std::string::npos, at) << track;
+            CMd5 stream;
+            size_t bytes = 0;
+            for (const std::string& data : samples)
+            {
+                stream.Update(data.data(), data.size());
+                bytes += data.size();
+            }
+            const std::string counts = "\"samples\":" + std::to_string(samples.size()) + ",\"bytes\":" +
+                                       std::to_string(bytes) + ",\"md5\":\"" + CMd5::Hex(stream.Final()) +
+                                       "\",\"end_of_stream\":true,";
+            EXPECT_EQ(run.out.find("\"samples\":", at), run.out.find(counts, at))
+                << track;
+            for (const std::string& data : samples)
+            {
+                at = run.out.find("{\"size\":" + std::to_string(data.size()) + ",", at);
+                ASSERT_NE(std::string::npos, at);
+                at = run.out.find("\"md5\":\"", at) + 7;
+                EXPECT_EQ(CMd5::HexOf(data.data(), data.size()), run.out.substr(at, 32)) << track;
+            }
+        }
+    }
+
+    // The chunks lie past the end of this file: the first read fails.
+    const std::string cut = WriteTempFile("qtgraph_cut.mov", MakeMovie({{QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
+                                                                        {QTTrackKind::Sound, 2, 48000, 28, StandardStbl(QTTrackKind::Sound)}}));
+    const QtGraphRun run = QtGraph({"run", "--json", cut});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(0u, run.out.find("{\"result\":\"0x80004005\",\"end_event\":\"EC_STREAM_ERROR_STOPPED\",")) << run.out;
+    EXPECT_EQ(0u, run.err.find("qtgraph: run of " + cut + " failed: HRESULT 0x80004005: ReadOffset for Video failed\n  "))
+        << run.err;
+    std::remove(cut.c_str());
 }

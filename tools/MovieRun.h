@@ -1,0 +1,67 @@
+// A run of a movie through the parser filter, as an application plays it:
+// one recording sink (CSinkFilter) per chosen output pin, the other pins left
+// unconnected; then pause, run, wait for the end and stop. The sinks hash
+// what arrives instead of keeping it, so a movie of any size runs in
+// constant memory (less the per-sample list, when asked for).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/ComPtr.h"
+#include "framework/posix/FilterGraph.h"
+#include "framework/posix/SinkFilter.h"
+
+class CMovieGraph;
+
+// An output pin taking part in the run, and the sink that records it.
+struct RunPin
+{
+    int index = 0; // 0-based output pin
+    std::string name;
+    GUID majorType = GUID_NULL; // of the connection
+    GUID subtype = GUID_NULL;
+    ComPtr<CSinkFilter> sink;
+};
+
+struct RunOutcome
+{
+    // S_OK when every sink completed; otherwise the root HRESULT of the stream
+    // error, or the failure of a state change, or VFW_E_TIMEOUT when nothing
+    // arrived for kStallSeconds.
+    HRESULT result = S_OK;
+    LONG endCode = 0;     // the event that ended the run (EC_COMPLETE, ...), 0 when none did
+    double seconds = 0;   // from Pause to the end of the run
+    std::vector<GraphEvent> events;
+};
+
+class CMovieRun
+{
+public:
+    // A run that sees no sample arrive for this long is given up as stalled.
+    static constexpr int kStallSeconds = 120;
+
+    explicit CMovieRun(CMovieGraph& graph) : m_graph(graph) {}
+
+    // A recording sink on each output pin listed (0-based), or on every one
+    // when allPins. E_INVALIDARG for a pin the filter does not have; else
+    // the first failure to make, add or connect a sink.
+    [[nodiscard]] HRESULT ConnectSinks(const std::vector<int>& pins, bool allPins, SampleHash hash, bool keepSamples);
+    // Pauses, runs, waits for the end and stops. progress gets the bytes
+    // received so far, a few times a second while the run goes on.
+    RunOutcome Play(const std::function<void(LONGLONG bytes)>& progress);
+
+    const std::vector<RunPin>& Pins() const { return m_pins; }
+    LONGLONG BytesReceived() const;
+
+private:
+    HRESULT ConnectSink(int index);
+    // Waits for the end; S_OK when it came, VFW_E_TIMEOUT when stalled.
+    HRESULT WaitForEnd(const std::function<void(LONGLONG)>& progress, LONG* pEndCode);
+
+    CMovieGraph& m_graph;
+    std::vector<RunPin> m_pins;
+};

@@ -1,0 +1,63 @@
+#include "tools/QtGraphOptions.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
+                             "       qtgraph chunks [--json] FILE\n"
+                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n";
+
+namespace
+{
+// "0,2,5" into ascending pin numbers without repeats; false when it is not
+// such a list (a pin number is below a million: no movie has more tracks).
+bool ParsePinList(const std::string& list, std::vector<int>* pins)
+{
+    size_t at = 0;
+    while (at <= list.size())
+    {
+        const size_t comma = std::min(list.find(',', at), list.size());
+        const std::string item = list.substr(at, comma - at);
+        if (item.empty() || item.size() > 6 || item.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        pins->push_back(std::atoi(item.c_str()));
+        at = comma + 1;
+    }
+    std::sort(pins->begin(), pins->end());
+    pins->erase(std::unique(pins->begin(), pins->end()), pins->end());
+    return true;
+}
+} // namespace
+
+bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options)
+{
+    if (args.empty() || (args[0] != "info" && args[0] != "chunks" && args[0] != "run"))
+        return false;
+    options->command = args[0];
+    const bool run = args[0] == "run";
+    std::vector<std::string> files;
+    for (size_t i = 1; i < args.size(); ++i)
+    {
+        const std::string& arg = args[i];
+        if (arg == "--json")
+            options->json = true;
+        else if (run && arg == "--samples")
+            options->samples = true;
+        else if (run && arg == "--no-hash")
+            options->hash = false;
+        else if (run && arg == "--pins" && i + 1 < args.size() && options->allPins)
+        {
+            options->allPins = false;
+            if (!ParsePinList(args[++i], &options->pins))
+                return false;
+        }
+        else if (arg.size() > 1 && arg[0] == '-')
+            return false; // an option this command does not know
+        else
+            files.push_back(arg);
+    }
+    if (files.size() != 1)
+        return false;
+    options->file = files[0];
+    return true;
+}

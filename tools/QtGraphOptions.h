@@ -1,0 +1,24 @@
+// The command line of qtgraph: the command, its options and the file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct QtGraphOptions
+{
+    std::string command; // "info", "chunks" or "run"
+    std::string file;
+    bool json = false;
+    // run only
+    bool samples = false;   // --samples: every sample listed
+    bool hash = true;       // --no-hash: sinks only count
+    std::vector<int> pins;  // --pins LIST: 0-based output pins, ascending, each once
+    bool allPins = true;    // no --pins
+};
+
+extern const char kQtGraphUsage[];
+
+// False for a usage error: no or an unknown command, an unknown option or
+// one the command does not take, a --pins list that is not numbers
+// separated by commas, not exactly one file.
+bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options);

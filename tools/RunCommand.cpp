@@ -1,0 +1,43 @@
+#include "tools/RunCommand.h"
+
+#include "filter/RZQTFileParser.h"
+#include "tools/FailureWords.h"
+#include "tools/MovieRun.h"
+#include "tools/RunProgress.h"
+#include "tools/RunReport.h"
+
+int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOptions& options, std::ostream& out,
+             std::ostream& err, bool terminal)
+{
+    const int pinCount = graph.Parser()->GetPinCount() - 1;
+    for (const int pin : options.pins)
+    {
+        if (pin >= pinCount)
+        {
+            err << "qtgraph: " << options.file << " has " << pinCount << " output pins (0 to " << pinCount - 1
+                << "), no pin " << pin << '\n';
+            return 2;
+        }
+    }
+    CMovieRun run(graph);
+    const HRESULT hr = run.ConnectSinks(options.pins, options.allPins,
+                                        options.hash ? SampleHash::Md5 : SampleHash::None, options.samples);
+    if (FAILED(hr))
+    {
+        WriteFailure(err, "cannot connect a sink in " + options.file, hr, journal.Records());
+        return 1;
+    }
+    const size_t before = journal.Records().size();
+    RunOutcome outcome;
+    {
+        CRunProgress progress(err, terminal, graph.Parser()->GetSourceLength());
+        outcome = run.Play([&](LONGLONG bytes) { progress.Update(bytes); });
+    }
+    WriteRunReport(outcome, run.Pins(), {options.json, options.samples, options.hash}, out);
+    if (SUCCEEDED(outcome.result))
+        return 0;
+    std::vector<JournalRecord> records = journal.Records();
+    records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(std::min(before, records.size())));
+    WriteFailure(err, "run of " + options.file + " failed", outcome.result, records);
+    return 1;
+}
