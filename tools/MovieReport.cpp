@@ -58,16 +58,11 @@ const TrackField kTrackFields[] = {
     },
     [](LONG, const QTTrack& t) {
         const QTVideoFormat& v = t.GetVideoFormat();
-        return ReportField{"frame size",
-                           std::to_string(v.width) + " x " + std::to_string(v.height),
-                           {{"width", ReportValue::Number(v.width)}, {"height", ReportValue::Number(v.height)}}};
+        return PairField("frame size", " x ", "width", v.width, "height", v.height);
     },
     [](LONG, const QTTrack& t) {
         const QTVideoFormat& v = t.GetVideoFormat();
-        return ReportField{
-            "picture aspect",
-            std::to_string(v.pictureAspectX) + ":" + std::to_string(v.pictureAspectY),
-            {{"aspect_x", ReportValue::Number(v.pictureAspectX)}, {"aspect_y", ReportValue::Number(v.pictureAspectY)}}};
+        return PairField("picture aspect", ":", "aspect_x", v.pictureAspectX, "aspect_y", v.pictureAspectY);
     },
     [](LONG, const QTTrack& t) { return NumberField("channels", "channels", t.GetSoundFormat().channels); },
     [](LONG, const QTTrack& t) { return NumberField("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample); },
@@ -148,6 +143,14 @@ ReportField GuidField(const char* title, const char* key, const char* nameKey, c
     return {title,
             name ? name : text,
             {{key, ReportValue::Text(text)}, {nameKey, name ? ReportValue::Text(name) : ReportValue::Null()}}};
+}
+
+ReportField PairField(const char* title, const char* separator, const char* keyA, LONGLONG a, const char* keyB,
+                      LONGLONG b)
+{
+    return {title,
+            std::to_string(a) + separator + std::to_string(b),
+            {{keyA, ReportValue::Number(a)}, {keyB, ReportValue::Number(b)}}};
 }
 
 ReportField HexField(const char* title, const char* key, unsigned value, int digits)

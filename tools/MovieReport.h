@@ -72,6 +72,10 @@ ReportField TextField(const char* title, const char* key, std::string value);
 // A GUID of a media type: shown by its platform name where it has one; in
 // JSON always as the GUID under key, with the name (or null) under nameKey.
 ReportField GuidField(const char* title, const char* key, const char* nameKey, const GUID& guid);
+// Two numbers on one text line, "<a><separator><b>" ("720 x 480", "16:9"),
+// two JSON members.
+ReportField PairField(const char* title, const char* separator, const char* keyA, LONGLONG a, const char* keyB,
+                      LONGLONG b);
 // A number shown in hex in the text ("0x" and at least digits digits).
 ReportField HexField(const char* title, const char* key, unsigned value, int digits);
 

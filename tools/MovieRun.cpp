@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "diagnostics/Journal.h"
 #include "filter/RZQTFileParser.h"
 #include "pins/outpin.h"
 #include "tools/MovieGraph.h"
@@ -95,7 +96,7 @@ RunOutcome CMovieRun::Play(const std::function<void(LONGLONG)>& progress)
     const HRESULT stopped = graph.Stop();
     outcome.events = graph.Events();
     if (FAILED(hr))
-        outcome.result = hr;
+        outcome.result = JournalChainError(hr); // a state change's failure may come as its journal chain
     else if (outcome.endCode != EC_COMPLETE)
         outcome.result = EndFailure(outcome);
     else

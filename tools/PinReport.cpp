@@ -26,15 +26,10 @@ bool ReadBlock(const AM_MEDIA_TYPE& type, Block* block)
 std::vector<ReportField> VideoFields(const VIDEOINFOHEADER2& v)
 {
     return {
-        {"frame size",
-         std::to_string(v.bmiHeader.biWidth) + " x " + std::to_string(v.bmiHeader.biHeight),
-         {{"width", ReportValue::Number(v.bmiHeader.biWidth)}, {"height", ReportValue::Number(v.bmiHeader.biHeight)}}},
+        PairField("frame size", " x ", "width", v.bmiHeader.biWidth, "height", v.bmiHeader.biHeight),
         NumberField("avg time per frame", "avg_time_per_frame", v.AvgTimePerFrame),
         HexField("interlace flags", "interlace_flags", v.dwInterlaceFlags, 1),
-        {"picture aspect",
-         std::to_string(v.dwPictAspectRatioX) + ":" + std::to_string(v.dwPictAspectRatioY),
-         {{"aspect_x", ReportValue::Number(v.dwPictAspectRatioX)},
-          {"aspect_y", ReportValue::Number(v.dwPictAspectRatioY)}}},
+        PairField("picture aspect", ":", "aspect_x", v.dwPictAspectRatioX, "aspect_y", v.dwPictAspectRatioY),
         NumberField("bit rate", "bit_rate", v.dwBitRate),
     };
 }
