@@ -8,8 +8,9 @@
 // source to it, and the connection parses the movie. Exit status 0 on
 // success; 1 when the file cannot be opened or parsed (one line on err naming
 // the file, the HRESULT and why in words, then the journal's records of it,
-// one per line, indented); 2 for a usage error. While it works, the journal
-// records go to the journal in use as well.
+// one per line, indented), or when a run ends in a stream error; 2 for a
+// usage error. The journal records written meanwhile go to the journal in
+// use as well.
 #pragma once
 
 #include <ostream>

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "diagnostics/MemoryJournal.h"
 #include "framework/posix/Md5.h"
 #include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
@@ -25,6 +26,9 @@ struct QtGraphRun
 
 QtGraphRun QtGraph(const std::vector<std::string>& args)
 {
+    // The records qtgraph passes on stay here, out of the user's journal file.
+    CMemoryJournal journal;
+    const CJournalScope scope(journal);
     std::ostringstream out, err;
     const int status = RunQtGraph(args, out, err);
     return {status, out.str(), err.str()};
