@@ -27,8 +27,9 @@ public:
         else
         {
             char line[96];
-            std::snprintf(line, sizeof line, "%5d  %5d  %12lld  %7d ", static_cast<int>(track), static_cast<int>(step.chunk),
-                          static_cast<long long>(step.offset), static_cast<int>(step.samples));
+            std::snprintf(line, sizeof line, "%5d  %5d  %12lld  %7d ", static_cast<int>(track),
+                          static_cast<int>(step.chunk), static_cast<long long>(step.offset),
+                          static_cast<int>(step.samples));
             m_out << line;
         }
         m_sizes = 0;

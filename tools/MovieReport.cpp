@@ -65,7 +65,9 @@ const TrackField kTrackFields[] = {
         return PairField("picture aspect", ":", "aspect_x", v.pictureAspectX, "aspect_y", v.pictureAspectY);
     },
     [](LONG, const QTTrack& t) { return NumberField("channels", "channels", t.GetSoundFormat().channels); },
-    [](LONG, const QTTrack& t) { return NumberField("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample); },
+    [](LONG, const QTTrack& t) {
+        return NumberField("bytes per sample", "bytes_per_sample", t.GetSoundFormat().bytesPerSample);
+    },
     [](LONG, const QTTrack& t) { return NumberField("sample rate", "sample_rate", t.GetSoundFormat().sampleRate); },
     [](LONG, const QTTrack& t) {
         const DWORD flags = t.GetTimecodeFormat().flags;
@@ -88,7 +90,9 @@ const TrackField kTrackFields[] = {
     },
     [](LONG, const QTTrack& t) { return NumberField("sample count", "sample_count", t.GetSampleTables().sampleCount); },
     [](LONG, const QTTrack& t) { return NumberField("sample size", "sample_size", t.GetSampleTables().sampleSize); },
-    [](LONG, const QTTrack& t) { return NumberField("max sample size", "max_sample_size", t.GetSampleTables().maxSampleSize); },
+    [](LONG, const QTTrack& t) {
+        return NumberField("max sample size", "max_sample_size", t.GetSampleTables().maxSampleSize);
+    },
     [](LONG, const QTTrack& t) { return NumberField("chunk count", "chunk_count", t.GetSampleTables().chunkCount); },
     [](LONG, const QTTrack& t) {
         return NumberField("max samples per chunk", "max_samples_per_chunk", t.GetSampleTables().maxSamplesPerChunk);

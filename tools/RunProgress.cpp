@@ -19,8 +19,9 @@ void CRunProgress::Update(LONGLONG bytes)
         return;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     char line[96];
-    std::snprintf(line, sizeof line, "\rqtgraph: %.1f of %.1f MB, %.1f MB/s\033[K", static_cast<double>(bytes) / 1e6,
-                  static_cast<double>(m_fileBytes) / 1e6, seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0);
+    const double megabytes = static_cast<double>(bytes) / 1e6;
+    std::snprintf(line, sizeof line, "\rqtgraph: %.1f of %.1f MB, %.1f MB/s\033[K", megabytes,
+                  static_cast<double>(m_fileBytes) / 1e6, seconds > 0 ? megabytes / seconds : 0.0);
     m_err << line << std::flush;
     m_shown = true;
 }

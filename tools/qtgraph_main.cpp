@@ -6,5 +6,6 @@
 
 int main(int argc, char** argv)
 {
-    return RunQtGraph(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    return RunQtGraph(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr, terminal);
 }

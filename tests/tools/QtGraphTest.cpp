@@ -275,8 +275,9 @@ TEST(QtGraph, RunDeliversTheListedSamples)
                                "samples/sample.mov"; // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
     ASSERT_EQ(2u, tracks.size());
-    for (const auto& args : std::vector<std::vector<std::string>>{{"run", "--json", "--samples", sample},
-                                                                  {"run", "--json", "--samples", "--pins", "1", sample}})
+    const std::vector<std::vector<std::string>> runs = {{"run", "--json", "--samples", sample},
+                                                        {"run", "--json", "--samples", "--pins", "1", sample}};
+    for (const std::vector<std::string>& args : runs)
     {
         const QtGraphRun run = QtGraph(args);
         ASSERT_EQ(0, run.status) << run.err;
@@ -302,8 +303,7 @@ TEST(QtGraph, RunDeliversTheListedSamples)
             const std::string counts = "\"samples\":" + std::to_string(samples.size()) + ",\"bytes\":" +
                                        std::to_string(bytes) + ",\"md5\":\"" + CMd5::Hex(stream.Final()) +
                                        "\",\"end_of_stream\":true,";
-            EXPECT_EQ(run.out.find("\"samples\":", at), run.out.find(counts, at))
-                << track;
+            EXPECT_EQ(run.out.find("\"samples\":", at), run.out.find(counts, at)) << track;
             for (const std::string& data : samples)
             {
                 at = run.out.find("{\"size\":" + std::to_string(data.size()) + ",", at);
@@ -315,12 +315,13 @@ TEST(QtGraph, RunDeliversTheListedSamples)
     }
 
     // The chunks lie past the end of this file: the first read fails.
-    const std::string cut = WriteTempFile("qtgraph_cut.mov", MakeMovie({{QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
-                                                                        {QTTrackKind::Sound, 2, 48000, 28, StandardStbl(QTTrackKind::Sound)}}));
+    const std::vector<TrackLayout> layouts = {{QTTrackKind::Video, 1, 2997, 28, StandardStbl(QTTrackKind::Video)},
+                                              {QTTrackKind::Sound, 2, 48000, 28, StandardStbl(QTTrackKind::Sound)}};
+    const std::string cut = WriteTempFile("qtgraph_cut.mov", MakeMovie(layouts));
     const QtGraphRun run = QtGraph({"run", "--json", cut});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ(0u, run.out.find("{\"result\":\"0x80004005\",\"end_event\":\"EC_STREAM_ERROR_STOPPED\",")) << run.out;
-    EXPECT_EQ(0u, run.err.find("qtgraph: run of " + cut + " failed: HRESULT 0x80004005: ReadOffset for Video failed\n  "))
-        << run.err;
+    const std::string failure = "qtgraph: run of " + cut + " failed: HRESULT 0x80004005: ";
+    EXPECT_EQ(0u, run.err.find(failure + "ReadOffset for Video failed\n  ")) << run.err;
     std::remove(cut.c_str());
 }
