@@ -44,6 +44,13 @@ public:
 
     void End() { m_out << (m_json ? "]}" : "\n"); }
 
+    void FileEnds(LONG track, const QTChunkStep& step, LONGLONG fileLength)
+    {
+        if (!m_json)
+            m_out << "stop: track " << track << " chunk " << step.chunk << " reads past the end of the file ("
+                  << fileLength << " bytes); the pump fails there\n";
+    }
+
     void Stopped(LONG track, const QTChunkStep& step)
     {
         if (!m_json)
@@ -61,7 +68,7 @@ private:
 };
 } // namespace
 
-void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, std::ostream& out)
+void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, LONGLONG fileLength, bool json, std::ostream& out)
 {
     // The listing names a track by its place in the movie, as qtgraph info does.
     std::vector<LONG> indices;
@@ -86,7 +93,13 @@ void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, st
         }
         if (step.action != QTChunkAction::Skip)
         {
+            if (step.offset >= fileLength)
+            {
+                writer.FileEnds(track, step, fileLength);
+                break;
+            }
             writer.Begin(track, step);
+            bool pastEnd = false;
             if (step.action == QTChunkAction::Sound)
             {
                 writer.Size(QTChunkSchedule::SoundBytes(step));
@@ -94,10 +107,17 @@ void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, st
             else
             {
                 QTChunkSample sample;
-                for (QTVideoChunkSamples samples(step); samples.Next(sample);)
+                QTVideoChunkSamples samples(step, fileLength);
+                while (samples.Next(sample))
                     writer.Size(sample.size);
+                pastEnd = samples.StoppedAtLimit();
             }
             writer.End();
+            if (pastEnd)
+            {
+                writer.FileEnds(track, step, fileLength);
+                break;
+            }
         }
         QTChunkSchedule::Complete(step);
     }

@@ -11,5 +11,8 @@
 // them; each is named by its 1-based index in movie. Moves the tracks'
 // positions as the pump would: give it a freshly parsed movie. Output is
 // written as it is found, so a movie of a million chunks needs no more memory
-// than one of ten.
-void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, bool json, std::ostream& out);
+// than one of ten. The listing stops at the first chunk or video sample that
+// starts at or past fileLength bytes (the pump's read there fails), and the
+// text says so: a table that claims billions of samples lists no more than
+// the file holds.
+void WriteChunks(const Movie& movie, std::vector<QTTrack*> tracks, LONGLONG fileLength, bool json, std::ostream& out);

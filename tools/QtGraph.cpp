@@ -38,7 +38,7 @@ int Run(const QtGraphOptions& options, std::ostream& out, std::ostream& err, boo
     QTMovie& movie = *graph.Movie();
     if (options.command == "chunks")
     {
-        WriteChunks(movie, graph.OutputPinTracks(), options.json, out);
+        WriteChunks(movie, graph.OutputPinTracks(), graph.Parser()->GetSourceLength(), options.json, out);
         return 0;
     }
     MovieReport report = BuildMovieReport(movie);

@@ -83,10 +83,14 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
     });
     // Next track ID 3: the third track is beyond the declared count, gets no
     // pin and is not read.
-    const std::string path = WriteTempFile(
-        "qtgraph_test.mov", MakeMoov({{QTTrackKind::Video, 1, 2500, 28, video}, {QTTrackKind::Sound, 2, 48000, 28, sound},
-                                      {QTTrackKind::Video, 7, 2997, 28, StandardStbl(QTTrackKind::Video, 30)}},
-                                     600, 282, 3));
+    const std::vector<BYTE> moov =
+        MakeMoov({{QTTrackKind::Video, 1, 2500, 28, video}, {QTTrackKind::Sound, 2, 48000, 28, sound},
+                  {QTTrackKind::Video, 7, 2997, 28, StandardStbl(QTTrackKind::Video, 30)}},
+                 600, 282, 3);
+    // Room behind the movie for the chunks the tables point at.
+    const std::string path = WriteTempFile("qtgraph_test.mov", Atoms([&](AtomBuilder& b) {
+                                               b.Append(moov).Begin(MakeFourCC('f', 'r', 'e', 'e')).Zeros(8000).End();
+                                           }));
     QtGraphRun run = QtGraph({"info", path});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
@@ -151,7 +155,7 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
               "\"major_type\":\"{73647561-0000-0010-8000-00AA00389B71}\",\"major_type_name\":\"MEDIATYPE_Audio\","
               "\"subtype\":\"{736F7774-0000-0010-8000-00AA00389B71}\",\"subtype_name\":null,"
               "\"format_type\":\"{05589F81-C356-11CE-BF01-00AA0055595A}\",\"format_type_name\":\"FORMAT_WaveFormatEx\","
-              "\"format_size\":18,\"buffer_size\":1614,\"format\":{\"format_tag\":1,\"channels\":2,"
+              "\"format_size\":18,\"buffer_size\":4000,\"format\":{\"format_tag\":1,\"channels\":2,"
               "\"samples_per_second\":48000,\"bits_per_sample\":16,\"block_align\":4,\"avg_bytes_per_second\":192000}}]}\n",
               run.out.substr(pins + 36));
 
@@ -172,6 +176,15 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
               "]\n",
               run.out);
     std::remove(path.c_str());
+
+    // Without the room, the listing stops where the file ends, as the pump would.
+    const std::string bare = WriteTempFile("qtgraph_bare.mov", moov);
+    run = QtGraph({"chunks", bare});
+    EXPECT_EQ("track  chunk        offset  samples  sizes\n"
+              "    1      1            48        2  1000 1200\n"
+              "stop: track 2 chunk 1 reads past the end of the file (1614 bytes); the pump fails there\n",
+              run.out);
+    std::remove(bare.c_str());
 }
 
 TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
