@@ -85,6 +85,14 @@ LONGLONG CMovieRun::BytesReceived() const
 RunOutcome CMovieRun::Play(const std::function<void(LONGLONG)>& progress)
 {
     RunOutcome outcome;
+    if (m_pins.empty())
+    {
+        // A movie without tracks has nothing to play, and a graph without a
+        // sink would never complete.
+        outcome.endCode = EC_COMPLETE;
+        outcome.result = S_OK;
+        return outcome;
+    }
     CFilterGraph& graph = *m_graph.Graph();
     const Clock::time_point start = Clock::now();
     HRESULT hr = graph.Pause();

@@ -15,40 +15,10 @@
 #include "tests/support/MovieAtoms.h"
 #include "tools/QtGraph.h"
 #include "tools/ReportWriter.h"
+#include "tests/tools/QtGraphHarness.h"
 
 namespace
 {
-struct QtGraphRun
-{
-    int status;
-    std::string out, err;
-};
-
-QtGraphRun QtGraph(const std::vector<std::string>& args)
-{
-    // The records qtgraph passes on stay here, out of the user's journal file.
-    CMemoryJournal journal;
-    const CJournalScope scope(journal);
-    std::ostringstream out, err;
-    const int status = RunQtGraph(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)
-{
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 // The qtgraph program built beside this test, run by the shell with the
 // environment assignments and the arguments (quoted as the shell wants them);
 // its exit status, standard error in *err.

@@ -1,0 +1,45 @@
+// Running qtgraph in-process for tests: its status and output, and the files
+// it reads and writes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "diagnostics/MemoryJournal.h"
+#include "tools/QtGraph.h"
+
+struct QtGraphRun
+{
+    int status;
+    std::string out, err;
+};
+
+inline QtGraphRun QtGraph(const std::vector<std::string>& args)
+{
+    // The records qtgraph passes on stay here, out of the user's journal file.
+    CMemoryJournal journal;
+    const CJournalScope scope(journal);
+    std::ostringstream out, err;
+    const int status = RunQtGraph(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+inline std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)
+{
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
