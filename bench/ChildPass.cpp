@@ -1,0 +1,102 @@
+#include "bench/ChildPass.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+
+long PeakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6)); // "VmHWM:    1234 kB"
+    return 0;
+}
+
+int RunChildMode(const std::string& kind, const std::string& path)
+{
+    const long startKiB = PeakResidentKiB();
+    try
+    {
+        PassResult r;
+        if (kind == "filter")
+            r = RunFilterPass(path);
+        else if (kind == "pread")
+            r = RunPreadPass(path);
+        else if (kind == "avformat")
+            r = RunAvformatPass(path);
+        else if (kind == "preview")
+            r = RunPreviewPass(path);
+        else
+            throw std::runtime_error("unknown pass " + kind);
+        std::printf("%.9f %lld %lld %ld %ld %ld\n", r.seconds, static_cast<long long>(r.samples),
+                    static_cast<long long>(r.bytes), startKiB, r.setupPeakKiB, PeakResidentKiB());
+        return 0;
+    }
+    catch (const std::exception& e)
+    {
+        std::fprintf(stderr, "bench_pump: %s pass on %s: %s\n", kind.c_str(), path.c_str(), e.what());
+        return 1;
+    }
+}
+
+namespace
+{
+// The child's standard output, whole.
+std::string ReadAll(int fd)
+{
+    std::string text;
+    char piece[4096];
+    for (ssize_t n; (n = ::read(fd, piece, sizeof piece)) != 0;)
+    {
+        if (n > 0)
+            text.append(piece, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            break;
+    }
+    return text;
+}
+} // namespace
+
+ChildReport RunPassInChild(const std::string& kind, const std::string& path)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        throw std::runtime_error("pipe failed");
+    std::fflush(nullptr); // nothing buffered here may be written twice
+    const std::string flag = "--child=" + kind;
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0)
+    {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        char* const args[] = {const_cast<char*>("bench_pump"), const_cast<char*>(flag.c_str()),
+                              const_cast<char*>(path.c_str()), nullptr};
+        ::execv("/proc/self/exe", args);
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    const std::string text = ReadAll(out[0]);
+    ::close(out[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    ChildReport report;
+    long long samples = 0, bytes = 0;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(text.c_str(), "%lf %lld %lld %ld %ld %ld", &report.pass.seconds, &samples, &bytes,
+                    &report.startKiB, &report.pass.setupPeakKiB, &report.peakKiB) != 6)
+        throw std::runtime_error("the " + kind + " pass on " + path + " failed");
+    report.pass.samples = samples;
+    report.pass.bytes = bytes;
+    return report;
+}
