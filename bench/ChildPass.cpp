@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -18,22 +19,12 @@ long PeakResidentKiB()
     return 0;
 }
 
-int RunChildMode(const std::string& kind, const std::string& path)
+int ReportPass(const std::string& kind, PassFunction pass, const std::string& path)
 {
     const long startKiB = PeakResidentKiB();
     try
     {
-        PassResult r;
-        if (kind == "filter")
-            r = RunFilterPass(path);
-        else if (kind == "pread")
-            r = RunPreadPass(path);
-        else if (kind == "avformat")
-            r = RunAvformatPass(path);
-        else if (kind == "preview")
-            r = RunPreviewPass(path);
-        else
-            throw std::runtime_error("unknown pass " + kind);
+        const PassResult r = pass(path);
         std::printf("%.9f %lld %lld %ld %ld %ld\n", r.seconds, static_cast<long long>(r.samples),
                     static_cast<long long>(r.bytes), startKiB, r.setupPeakKiB, PeakResidentKiB());
         return 0;
@@ -69,7 +60,11 @@ ChildReport RunPassInChild(const std::string& kind, const std::string& path)
     if (::pipe(out) != 0)
         throw std::runtime_error("pipe failed");
     std::fflush(nullptr); // nothing buffered here may be written twice
-    const std::string flag = "--child=" + kind;
+    // Both programs lie in one folder.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const bool avformat = kind == "avformat";
+    const std::string program = avformat ? self : (std::filesystem::path(self).parent_path() / "bench_pump_pass").string();
+    const std::string first = avformat ? "--child=avformat" : kind;
     const pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
@@ -78,9 +73,9 @@ ChildReport RunPassInChild(const std::string& kind, const std::string& path)
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
-        char* const args[] = {const_cast<char*>("bench_pump"), const_cast<char*>(flag.c_str()),
+        char* const args[] = {const_cast<char*>(program.c_str()), const_cast<char*>(first.c_str()),
                               const_cast<char*>(path.c_str()), nullptr};
-        ::execv("/proc/self/exe", args);
+        ::execv(program.c_str(), args);
         ::_exit(127);
     }
     ::close(out[1]);

@@ -22,6 +22,10 @@ PassResult RunFilterPass(const std::string& path);
 // One pread per video frame or sound chunk, at the offsets the pump reads,
 // into one buffer.
 PassResult RunPreadPass(const std::string& path);
+// The same reads, those that lie back to back merged into one pread of up
+// to 1 MiB, each sample then copied out of it: what a pump that merged its
+// reads could reach.
+PassResult RunMergedPass(const std::string& path);
 // avformat_open_input (not timed), then av_read_frame until the end.
 PassResult RunAvformatPass(const std::string& path);
 // The pump's schedule walked over a freshly parsed movie, as "qtgraph

@@ -3,6 +3,8 @@
 //
 //   filter       file source -> parser filter -> a counting sink on every pin
 //   pread        one pread per video frame / sound chunk at the pump's offsets
+//   merged       the same, reads that lie back to back merged up to 1 MiB and
+//                each sample copied out (a reference: not one of the targets)
 //   libavformat  avformat_open_input, then av_read_frame until the end
 //
 // over (a) an NTSC DV movie of about 2 GB (120,000-byte frames, each followed
@@ -16,11 +18,10 @@
 //
 // Not a test, and never run as one: CI only builds it. A plain main with its
 // own medians rather than Google Benchmark: every pass runs in a fresh
-// process (for its peak resident memory) and the comparisons need all three
-// kinds of pass taken in turns on one file, neither of which its fixture
-// model offers.
-#include <sys/stat.h>
-
+// process (for its peak resident memory; bench_pump_pass, beside this
+// program, runs all but libavformat's) and the comparisons need the kinds
+// of pass taken in turns on one file, neither of which its fixture model
+// offers.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -180,7 +181,7 @@ void PrintCacheState(const Options& o, const std::string& path)
         std::printf("  page cache: dropped before every pass; each pass reads the file from disk\n");
     else
         std::printf("  page cache: the file was read once before timing and %.0f%% of it is cached now:\n"
-                    "  every pass reads it from memory, the same cached file for all three\n",
+                    "  every pass reads it from memory, the same cached file for all of them\n",
                     100 * CachedShare(path));
 }
 
@@ -208,9 +209,10 @@ void CompareLoops(const Options& o, const std::string& title, const std::string&
     std::printf("\n== %s\n", title.c_str());
     std::printf("  load average before: %s\n", LoadAverage().c_str());
     std::fflush(stdout);
-    std::map<std::string, PassRuns> runs = RunInTurns(o, {path}, {"filter", "pread", "avformat"});
+    std::map<std::string, PassRuns> runs = RunInTurns(o, {path}, {"filter", "pread", "merged", "avformat"});
     const PassRuns& filter = runs[path + "|filter"];
     const PassRuns& pread = runs[path + "|pread"];
+    const PassRuns& merged = runs[path + "|merged"];
     const PassRuns& avformat = runs[path + "|avformat"];
     PrintCacheState(o, path);
     std::printf("  load average after: %s; %d runs of each pass, taken in turns\n", LoadAverage().c_str(), o.runs);
@@ -218,10 +220,12 @@ void CompareLoops(const Options& o, const std::string& title, const std::string&
                 "samples", "bytes", "RSS0", "RSSset", "RSSpk", "every run (s)");
     PrintPass("filter", filter, "media samples delivered");
     PrintPass("pread", pread, "reads");
+    PrintPass("merged", merged, "samples copied out of merged reads");
     PrintPass("libavformat", avformat, "packets");
     std::printf("  (MB = 10^6 bytes; RSS in MiB of the pass's own process: fresh, set up before the timed part, "
                 "peak at its end)\n");
     if (filter.Last().bytes != pread.Last().bytes || filter.Last().bytes != avformat.Last().bytes ||
+        filter.Last().bytes != merged.Last().bytes ||
         filter.Last().samples != pread.Last().samples)
         std::printf("  WARNING: the passes did not read the same bytes or the same number of samples\n");
 
@@ -234,6 +238,9 @@ void CompareLoops(const Options& o, const std::string& title, const std::string&
                 toAvformat, tiny ? "" : (std::string("   target >= 1.2: ") + Verdict(toAvformat, 1.2)).c_str());
     std::printf("  filter samples/s / libavformat packets/s  %.3f%s\n", perSecond,
                 tiny ? (std::string("   target >= 1.0: ") + Verdict(perSecond, 1.0)).c_str() : "");
+    std::printf("  for reference, pread / libavformat MB/s %.3f, merged / libavformat MB/s %.3f\n",
+                pread.MegabytesPerSecond() / avformat.MegabytesPerSecond(),
+                merged.MegabytesPerSecond() / avformat.MegabytesPerSecond());
     if (avformat.Last().samples != filter.Last().samples)
         std::printf("  (libavformat returns %lld packets for the filter's %lld samples: it cuts each PCM chunk "
                     "into packets of at most 1024 sample frames)\n",
@@ -271,8 +278,8 @@ void DoublingCheck(const Options& o)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]).rfind("--child=", 0) == 0)
-        return RunChildMode(std::string(argv[1]).substr(8), argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--child=avformat")
+        return ReportPass("avformat", RunAvformatPass, argv[2]);
     try
     {
         const Options o = ParseOptions(argc, argv);
