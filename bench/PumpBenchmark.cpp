@@ -262,14 +262,23 @@ void DoublingCheck(const Options& o)
     std::fflush(stdout);
     std::map<std::string, PassRuns> runs = RunInTurns(o, paths, {"preview", "filter"});
     std::printf("  load average after: %s; %d runs of each, medians\n", LoadAverage().c_str(), o.runs);
-    std::printf("  %-10s %10s %12s %12s\n", "frames", "chunks", "preview s", "pump s");
+    std::printf("  %-10s %10s %12s %12s   %s\n", "frames", "chunks", "preview s", "pump s",
+                "every run (s): preview; pump");
     const uint32_t frames[] = {o.doublingFrames, 2 * o.doublingFrames};
     double preview[2], pump[2];
     for (int i = 0; i < 2; ++i)
     {
-        preview[i] = runs[paths[i] + "|preview"].MedianSeconds();
-        pump[i] = runs[paths[i] + "|filter"].MedianSeconds();
-        std::printf("  %-10u %10u %12.4f %12.4f\n", frames[i], 2 * frames[i], preview[i], pump[i]);
+        const PassRuns& walks = runs[paths[i] + "|preview"];
+        const PassRuns& pumps = runs[paths[i] + "|filter"];
+        preview[i] = walks.MedianSeconds();
+        pump[i] = pumps.MedianSeconds();
+        std::printf("  %-10u %10u %12.4f %12.4f  ", frames[i], 2 * frames[i], preview[i], pump[i]);
+        for (const ChildReport& r : walks.reports)
+            std::printf(" %.4f", r.pass.seconds);
+        std::printf(";");
+        for (const ChildReport& r : pumps.reports)
+            std::printf(" %.3f", r.pass.seconds);
+        std::printf("\n");
     }
     std::printf("  ratio 2N/N %10s %12.2f %12.2f   (linear: about 2; quadratic: about 4)\n", "", preview[1] / preview[0],
                 pump[1] / pump[0]);
