@@ -29,5 +29,5 @@ PassResult RunMergedPass(const std::string& path);
 // avformat_open_input (not timed), then av_read_frame until the end.
 PassResult RunAvformatPass(const std::string& path);
 // The pump's schedule walked over a freshly parsed movie, as "qtgraph
-// chunks" walks it, without printing: the median of several walks.
+// chunks" walks it, without printing: the fastest of several walks.
 PassResult RunPreviewPass(const std::string& path);
