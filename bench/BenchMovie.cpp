@@ -4,17 +4,12 @@
 #include <limits>
 #include <stdexcept>
 
-#include "quicktime/FourCC.h"
-#include "tests/support/MovieAtoms.h"
+#include "bench/BenchAtoms.h"
+#include "bench/MediaBytes.h"
 
 namespace
 {
 constexpr uint32_t kQt = MakeFourCC('q', 't', ' ', ' ');
-constexpr uint32_t kMhlr = MakeFourCC('m', 'h', 'l', 'r');
-constexpr uint32_t kDhlr = MakeFourCC('d', 'h', 'l', 'r');
-constexpr uint32_t kVide = MakeFourCC('v', 'i', 'd', 'e');
-constexpr uint32_t kSoun = MakeFourCC('s', 'o', 'u', 'n');
-constexpr uint32_t kAlis = MakeFourCC('a', 'l', 'i', 's');
 constexpr uint32_t kDvcp = MakeFourCC('d', 'v', 'c', 'p');
 
 constexpr uint32_t kMovieTimeScale = 600;
@@ -60,29 +55,6 @@ MediaLayout LayOutMedia(const BenchMovieLayout& layout, uint64_t start)
     return media;
 }
 
-void AddHdlr(AtomBuilder& b, uint32_t componentType, uint32_t componentSubtype)
-{
-    b.Begin(FourCC::Hdlr).U32(0).Code(componentType).Code(componentSubtype);
-    b.Zeros(12).U8(0).End(); // manufacturer, flags, flags mask; empty name
-}
-
-// tkhd, mdia (mdhd, hdlr, minf (media header, hdlr, dinf, stbl (stsd, tables))).
-template <typename AddStbl>
-void AddTrack(AtomBuilder& b, uint32_t trackId, QTTrackKind kind, uint32_t timeScale, AddStbl addStbl)
-{
-    b.Begin(FourCC::Trak);
-    AddTkhd(b, trackId);
-    b.Begin(FourCC::Mdia);
-    AddMdhd(b, timeScale);
-    AddHdlr(b, kMhlr, kind == QTTrackKind::Video ? kVide : kSoun);
-    b.Begin(FourCC::Minf);
-    AddMediaHeader(b, kind);
-    AddHdlr(b, kDhlr, kAlis);
-    AddDinf(b, 28);
-    b.Begin(FourCC::Stbl);
-    addStbl();
-    b.End().End().End().End(); // stbl, minf, mdia, trak
-}
 } // namespace
 
 BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
@@ -98,7 +70,7 @@ BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
     AtomBuilder b;
     b.Begin(FourCC::Moov);
     AddMvhd(b, kMovieTimeScale, layout.videoFrames * (kMovieTimeScale / 25), 3);
-    AddTrack(b, 1, QTTrackKind::Video, kVideoTimeScale, [&] {
+    AddBenchTrack(b, 1, QTTrackKind::Video, kVideoTimeScale, [&] {
         AddStsd(b, VideoDescription(kDvcp, 720, 576));
         AddStts(b, {{layout.videoFrames, kFrameDuration}});
         AddStsc(b, {{1, 1, 1}});
@@ -108,7 +80,7 @@ BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
     SoundLayout sound;
     sound.channels = 1;
     sound.rate = layout.soundRate << 16;
-    AddTrack(b, 2, QTTrackKind::Sound, layout.soundRate, [&] {
+    AddBenchTrack(b, 2, QTTrackKind::Sound, layout.soundRate, [&] {
         AddStsd(b, SoundDescription(sound));
         AddStts(b, {{soundChunks * layout.soundRate, 1}});
         AddStsc(b, {{1, layout.soundRate, 1}});
@@ -119,12 +91,14 @@ BenchMovie MakeBenchMovie(const BenchMovieLayout& layout)
     return movie;
 }
 
-bool WriteBenchMovie(const std::string& path, const BenchMovie& movie)
+bool WriteBenchMovie(const std::string& path, const BenchMovie& movie, BenchMediaData data)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(movie.head.data()), static_cast<std::streamsize>(movie.head.size()));
-    // Seeking past the end leaves the media data as a hole in the file.
-    out.seekp(static_cast<std::streamoff>(movie.head.size() + movie.mediaBytes));
+    if (data == BenchMediaData::Written)
+        (void)WriteMediaBytes(out, movie.mediaBytes); // a failure shows in the stream's state
+    else // seeking past the end leaves the media data as a hole in the file
+        out.seekp(static_cast<std::streamoff>(movie.head.size() + movie.mediaBytes));
     out.write(reinterpret_cast<const char*>(movie.moov.data()), static_cast<std::streamsize>(movie.moov.size()));
     out.close();
     return !out.fail();
