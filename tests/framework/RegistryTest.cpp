@@ -1,11 +1,15 @@
 // The native registry: the registry calls over the registry file, the file's
-// format, damaged files and where the file lives.
+// format, damaged files, where the file lives, and changes from several
+// processes at once.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "framework/DllSetup.h"
 #include "framework/posix/RegistryFile.h"
 #include "tests/support/TempRegistry.h"
 
@@ -187,6 +191,52 @@ TEST(RegistryTest, FileLivesWhereTheEnvironmentSays)
         ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// {1D2E3F5n-...-0000000000mm}: class m of process n.
+CLSID TestClass(int process, int number)
+{
+    return {0x1D2E3F50u + static_cast<uint32_t>(process), 0x1111, 0x2222,
+            {0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(number)}};
+}
+
+TEST(RegistryTest, RegistrationsFromSeveralProcessesAtOnceAllArrive)
+{
+    CTempRegistry registry;
+    const int processes = 4;
+    const int classesEach = 6;
+    std::vector<pid_t> children;
+    for (int p = 0; p < processes; ++p)
+    {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            HRESULT hr = S_OK;
+            for (int c = 0; SUCCEEDED(hr) && c < classesEach; ++c)
+                hr = AMovieSetupRegisterServer(TestClass(p, c), L"Test class", L"/modules/test.so");
+            ::_exit(SUCCEEDED(hr) ? 0 : 1); // no test teardown in the child
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children)
+    {
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int p = 0; p < processes; ++p)
+        for (int c = 0; c < classesEach; ++c)
+        {
+            wchar_t clsid[40];
+            ASSERT_EQ(39, StringFromGUID2(TestClass(p, c), clsid, 40));
+            const std::wstring key = std::wstring(L"CLSID\\") + clsid;
+            EXPECT_EQ(L"Test class", QueryString(key.c_str(), nullptr)) << p << ' ' << c;
+            EXPECT_EQ(L"Both", QueryString((key + L"\\InprocServer32").c_str(), L"ThreadingModel"));
+        }
+    for (const auto& entry : std::filesystem::directory_iterator(registry.Folder()))
+        EXPECT_TRUE(entry.path().filename() == "registry.reg" || entry.path().filename() == "registry.reg.lock")
+            << "left behind: " << entry.path();
 }
 
 } // namespace
