@@ -10,6 +10,7 @@
 
 #include "framework/ProcAddress.h"
 #include "framework/posix/FilterMapper.h"
+#include "framework/posix/InprocServer.h"
 
 namespace {
 
@@ -31,26 +32,8 @@ std::vector<LoadedServer> g_servers; // guarded by g_serversLock
 // The module path registered for clsid.
 HRESULT RegisteredServer(REFCLSID clsid, std::wstring& path)
 {
-    wchar_t key[80] = L"CLSID\\";
-    (void)StringFromGUID2(clsid, key + 6, 40); // always fits
-    std::wstring subKey = std::wstring(key) + L"\\InprocServer32";
-    HKEY server = nullptr;
-    LONG status = RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &server);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return REGDB_E_CLASSNOTREG;
-    if (status != ERROR_SUCCESS)
-        return HRESULT_FROM_WIN32(status);
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    status = RegQueryValueExW(server, nullptr, nullptr, &type, nullptr, &size);
-    std::wstring text(size / sizeof(WCHAR) + 1, L'\0');
-    if (status == ERROR_SUCCESS && type == REG_SZ)
-        status = RegQueryValueExW(server, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &size);
-    (void)RegCloseKey(server);
-    path = text.c_str();
-    if (status == ERROR_FILE_NOT_FOUND || type != REG_SZ || path.empty())
-        return REGDB_E_CLASSNOTREG;
-    return HRESULT_FROM_WIN32(status);
+    const LONG status = FindInprocServer(clsid, path, nullptr);
+    return status == ERROR_FILE_NOT_FOUND ? REGDB_E_CLASSNOTREG : HRESULT_FROM_WIN32(status);
 }
 
 // The loaded server of path, loaded now if need be. Requires g_serversLock.
