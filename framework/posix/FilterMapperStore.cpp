@@ -22,6 +22,8 @@ public:
 private:
     bool ReadPin(const CRegistryKey& key, RegisteredPin& pin);
     bool ReadPinValues(const CRegistryKey& key, RegisteredPin& pin);
+    // The value name of key if it is of type, else null with the problem set.
+    const CRegistryValue* Typed(const CRegistryKey& key, const wchar_t* name, DWORD type);
     bool Text(const CRegistryKey& key, const wchar_t* name, std::wstring& text);
     bool Number(const CRegistryKey& key, const wchar_t* name, DWORD& number);
     bool Flag(const CRegistryKey& key, const wchar_t* name, bool& on);
@@ -33,22 +35,29 @@ private:
     }
 };
 
-bool CEntryReader::Text(const CRegistryKey& key, const wchar_t* name, std::wstring& text)
+const CRegistryValue* CEntryReader::Typed(const CRegistryKey& key, const wchar_t* name, DWORD type)
 {
     const CRegistryValue* value = key.FindValue(name);
-    if (!value || value->type != REG_SZ)
-        return Fail(L"\"" + std::wstring(name) + L"\" is not a string");
-    text = value->text;
-    return true;
+    if (value && value->type == type)
+        return value;
+    Fail(L"\"" + std::wstring(name) + (type == REG_SZ ? L"\" is not a string" : L"\" is not a dword"));
+    return nullptr;
+}
+
+bool CEntryReader::Text(const CRegistryKey& key, const wchar_t* name, std::wstring& text)
+{
+    const CRegistryValue* value = Typed(key, name, REG_SZ);
+    if (value)
+        text = value->text;
+    return value != nullptr;
 }
 
 bool CEntryReader::Number(const CRegistryKey& key, const wchar_t* name, DWORD& number)
 {
-    const CRegistryValue* value = key.FindValue(name);
-    if (!value || value->type != REG_DWORD)
-        return Fail(L"\"" + std::wstring(name) + L"\" is not a dword");
-    number = value->number;
-    return true;
+    const CRegistryValue* value = Typed(key, name, REG_DWORD);
+    if (value)
+        number = value->number;
+    return value != nullptr;
 }
 
 bool CEntryReader::Flag(const CRegistryKey& key, const wchar_t* name, bool& on)

@@ -4,21 +4,11 @@
 #include <cwchar>
 
 #include "framework/FormatWide.h"
+#include "framework/posix/HexDigit.h"
 
 namespace {
 
 const size_t kGuidLength = 38; // "{8-4-4-4-12}"
-
-int HexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
 
 // The value of count hex digits at text, or -1.
 long long HexField(const wchar_t* text, int count)
@@ -26,7 +16,7 @@ long long HexField(const wchar_t* text, int count)
     long long value = 0;
     for (int i = 0; i < count; ++i)
     {
-        const int digit = HexValue(text[i]);
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0)
             return -1;
         value = value << 4 | digit;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "framework/posix/HexDigit.h"
 #include "framework/posix/Utf8.h"
 
 const wchar_t* const kRegistryHives[3] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE"};
@@ -54,17 +55,6 @@ void FormatKey(const CRegistryKey& key, const std::wstring& path, std::string& o
         out += ValueLine(value) + '\n';
     for (const auto& subkey : key.Subkeys())
         FormatKey(*subkey, path + L'\\' + subkey->Name(), out);
-}
-
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
 }
 
 // Reads one line's pieces from left to right; each Read* leaves m_at after
@@ -143,7 +133,7 @@ bool CLineReader::ReadDword(DWORD& number)
     number = 0;
     for (int i = 0; i < 8; ++i, ++m_at)
     {
-        const int digit = m_at < m_line.size() ? HexDigit(m_line[m_at]) : -1;
+        const int digit = m_at < m_line.size() ? HexDigitValue(m_line[m_at]) : -1;
         if (digit < 0)
             return Fail("dword: must be followed by 8 hex digits");
         number = number << 4 | static_cast<DWORD>(digit);
@@ -157,8 +147,8 @@ bool CLineReader::ReadHex(std::vector<BYTE>& bytes)
     {
         if (!bytes.empty() && !Take(L','))
             return Fail("hex: bytes must be separated by ','");
-        const int high = m_at < m_line.size() ? HexDigit(m_line[m_at]) : -1;
-        const int low = m_at + 1 < m_line.size() ? HexDigit(m_line[m_at + 1]) : -1;
+        const int high = m_at < m_line.size() ? HexDigitValue(m_line[m_at]) : -1;
+        const int low = m_at + 1 < m_line.size() ? HexDigitValue(m_line[m_at + 1]) : -1;
         if (high < 0 || low < 0)
             return Fail("hex: bytes must be 2 hex digits each");
         bytes.push_back(static_cast<BYTE>(high << 4 | low));

@@ -65,6 +65,13 @@ LONG FullPath(HKEY key, LPCWSTR subKey, std::wstring& path)
     return ERROR_SUCCESS;
 }
 
+// The registry as the file has it, and the full path of subKey below key.
+LONG ReadRegistry(HKEY key, LPCWSTR subKey, CRegistryKey& root, std::wstring& path)
+{
+    const LONG status = FullPath(key, subKey, path);
+    return status == ERROR_SUCCESS ? CRegistryFile::Read(root, nullptr) : status;
+}
+
 LONG OpenHandle(std::wstring path, PHKEY result)
 {
     HKEY key = new (std::nothrow) HKEY__{std::move(path)};
@@ -127,10 +134,8 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PH
     if (!result)
         return ERROR_INVALID_PARAMETER;
     std::wstring path;
-    if (const LONG status = FullPath(key, subKey, path); status != ERROR_SUCCESS)
-        return status;
     CRegistryKey root;
-    if (const LONG status = CRegistryFile::Read(root, nullptr); status != ERROR_SUCCESS)
+    if (const LONG status = ReadRegistry(key, subKey, root, path); status != ERROR_SUCCESS)
         return status;
     return root.Find(path) ? OpenHandle(std::move(path), result) : ERROR_FILE_NOT_FOUND;
 }
@@ -188,10 +193,8 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
 {
     (void)reserved;
     std::wstring path;
-    if (const LONG status = FullPath(key, nullptr, path); status != ERROR_SUCCESS)
-        return status;
     CRegistryKey root;
-    if (const LONG status = CRegistryFile::Read(root, nullptr); status != ERROR_SUCCESS)
+    if (const LONG status = ReadRegistry(key, nullptr, root, path); status != ERROR_SUCCESS)
         return status;
     const CRegistryKey* found = root.Find(path);
     if (!found)
