@@ -88,6 +88,10 @@ inline constexpr uint32_t Mx4n = MakeFourCC('m', 'x', '4', 'n');
 inline constexpr uint32_t Mx5n = MakeFourCC('m', 'x', '5', 'n');
 // The private timecode subtype's code
 inline constexpr uint32_t Qtcf = MakeFourCC('Q', 'T', 'C', 'F');
+// Types the filter registers for its output pin and never offers
+inline constexpr uint32_t Bssd = MakeFourCC('B', 'S', 'S', 'D');
+inline constexpr uint32_t Ranc = MakeFourCC('R', 'A', 'N', 'C');
+inline constexpr uint32_t LuA = MakeFourCC('L', 'U', '-', 'A');
 } // namespace FourCC
 
 // The same four characters in reverse order ("in24" becomes "42ni").

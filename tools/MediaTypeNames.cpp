@@ -1,10 +1,10 @@
 #include "tools/MediaTypeNames.h"
 
+#include <objbase.h>
 #include <uuids.h>
 
+#include "framework/posix/Utf8.h"
 #include "pins/outpin.h"
-
-#include <cstdio>
 
 namespace
 {
@@ -16,14 +16,19 @@ struct NamedGuid
 
 // The platform's names for the GUIDs a track's media type can hold: the
 // fixed ones, the four-character codes the platform names itself, and the
-// format types of the output pins (the timecode one is this filter's own).
+// format types of the output pins (the timecode one is this filter's own);
+// and those of the types the filter registers its pins with.
 const NamedGuid kNames[] = {
     {&GUID_NULL, "GUID_NULL"},
     {&MEDIATYPE_Video, "MEDIATYPE_Video"},
     {&MEDIATYPE_Audio, "MEDIATYPE_Audio"},
     {&MEDIATYPE_Timecode, "MEDIATYPE_Timecode"},
     {&MEDIATYPE_Text, "MEDIATYPE_Text"},
+    {&MEDIATYPE_Stream, "MEDIATYPE_Stream"},
     {&MEDIASUBTYPE_None, "MEDIASUBTYPE_None"},
+    {&MEDIASUBTYPE_MPEG2_VIDEO, "MEDIASUBTYPE_MPEG2_VIDEO"},
+    {&MEDIASUBTYPE_MPEG1AudioPayload, "MEDIASUBTYPE_MPEG1AudioPayload"},
+    {&MEDIASUBTYPE_DOLBY_AC3, "MEDIASUBTYPE_DOLBY_AC3"},
     {&MEDIASUBTYPE_dvsd, "MEDIASUBTYPE_dvsd"},
     {&MEDIASUBTYPE_dvhd, "MEDIASUBTYPE_dvhd"},
     {&MEDIASUBTYPE_dvsl, "MEDIASUBTYPE_dvsl"},
@@ -38,11 +43,8 @@ const NamedGuid kNames[] = {
 
 std::string GuidString(const GUID& guid)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
-                  guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-    return text;
+    wchar_t text[40];
+    return StringFromGUID2(guid, text, 40) ? WideToUtf8(text) : std::string();
 }
 
 const char* MediaGuidName(const GUID& guid)

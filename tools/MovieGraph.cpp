@@ -3,6 +3,7 @@
 #include "framework/posix/Utf8.h"
 #include "pins/inpin.h"
 #include "pins/outpin.h"
+#include "tools/ParserModule.h"
 
 CMovieGraph::~CMovieGraph()
 {
@@ -16,12 +17,7 @@ HRESULT CMovieGraph::Load(const std::string& path)
     if (SUCCEEDED(hr))
         hr = CFileSourceFilter::Create(m_source.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr))
-    {
-        m_parser = ComPtr<CRZQTFileParser>(
-            static_cast<CRZQTFileParser*>(CRZQTFileParser::CreateInstance(nullptr, &hr)));
-        if (SUCCEEDED(hr) && !m_parser)
-            hr = E_OUTOFMEMORY;
-    }
+        hr = CreateParserFilter(&m_parser, &m_parserProblem);
     if (SUCCEEDED(hr))
         hr = m_graph->AddFilter(m_source.Get(), L"File Source");
     if (SUCCEEDED(hr))

@@ -26,8 +26,11 @@ public:
     CMovieGraph& operator=(const CMovieGraph&) = delete;
 
     // Builds the graph and loads path (UTF-8) into the file source: the
-    // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY.
+    // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY. The
+    // parser filter comes from its registered module (ParserModule.h); when
+    // it cannot, the failure with ParserProblem() saying why.
     [[nodiscard]] HRESULT Load(const std::string& path);
+    const std::string& ParserProblem() const { return m_parserProblem; }
     // Connects the source to the filter: the connection's result, which for
     // a movie that fails to parse is the parse's.
     [[nodiscard]] HRESULT Connect();
@@ -44,4 +47,5 @@ private:
     ComPtr<CFilterGraph> m_graph;
     ComPtr<CFileSourceFilter> m_source;
     ComPtr<CRZQTFileParser> m_parser;
+    std::string m_parserProblem;
 };

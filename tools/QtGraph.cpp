@@ -4,15 +4,34 @@
 #include "quicktime/QTMovie.h"
 #include "tools/ChunkReport.h"
 #include "tools/FailureWords.h"
+#include "tools/FilterList.h"
 #include "tools/MovieGraph.h"
 #include "tools/MovieReport.h"
 #include "tools/PinReport.h"
 #include "tools/QtGraphOptions.h"
+#include "tools/RegisterCommand.h"
 #include "tools/ReportWriter.h"
 #include "tools/RunCommand.h"
 
 namespace
 {
+// COM on this thread for the scope: the parser filter is made by CoCreateInstance.
+class CComScope
+{
+public:
+    CComScope() : m_hr(CoInitialize(nullptr)) {}
+    ~CComScope()
+    {
+        if (SUCCEEDED(m_hr))
+            CoUninitialize();
+    }
+    CComScope(const CComScope&) = delete;
+    CComScope& operator=(const CComScope&) = delete;
+
+private:
+    const HRESULT m_hr;
+};
+
 int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT hr, const CTeeJournal& journal)
 {
     WriteFailure(err, std::string("cannot ") + what + ' ' + path, hr, journal.Records());
@@ -28,6 +47,11 @@ int Run(const QtGraphOptions& options, std::ostream& out, std::ostream& err, boo
     const CJournalScope scope(journal);
     CMovieGraph graph;
     HRESULT hr = graph.Load(options.file);
+    if (FAILED(hr) && !graph.ParserProblem().empty())
+    {
+        err << "qtgraph: " << graph.ParserProblem() << '\n';
+        return 1;
+    }
     if (FAILED(hr))
         return Fail(err, "open", options.file, hr, journal);
     hr = graph.Connect();
@@ -64,5 +88,10 @@ int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << kQtGraphUsage;
         return 2;
     }
+    if (options.command == "register" || options.command == "unregister")
+        return RegisterModule(options.command == "register", options.file, out, err);
+    if (options.command == "filters")
+        return ListFilters(options.json, out, err);
+    const CComScope com;
     return Run(options, out, err, terminal);
 }

@@ -3,14 +3,22 @@
 //     qtgraph info [--json] FILE
 //     qtgraph chunks [--json] FILE
 //     qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE
+//     qtgraph register [MODULE]
+//     qtgraph unregister [MODULE]
+//     qtgraph filters [--json]
 //
-// The file is opened through the parser filter: a graph connects a file
-// source to it, and the connection parses the movie. Exit status 0 on
-// success; 1 when the file cannot be opened or parsed (one line on err naming
-// the file, the HRESULT and why in words, then the journal's records of it,
-// one per line, indented), or when a run ends in a stream error; 2 for a
-// usage error. The journal records written meanwhile go to the journal in
-// use as well.
+// The file is opened through the parser filter, made by its class identifier
+// from the registered module (which must be the one built beside qtgraph): a
+// graph connects a file source to it, and the connection parses the movie.
+// register and unregister do what regsvr32 does with a module (by default
+// the one beside qtgraph); filters lists what the filter mapper registered.
+// Exit status 0 on success; 1 when the filter cannot be made (one line on
+// err saying why and what to do), when the file cannot be opened or parsed
+// (one line on err naming the file, the HRESULT and why in words, then the
+// journal's records of it, one per line, indented), when a run ends in a
+// stream error, or when register, unregister or filters fail (one line on
+// err); 2 for a usage error. The journal records written meanwhile go to the
+// journal in use as well.
 #pragma once
 
 #include <ostream>

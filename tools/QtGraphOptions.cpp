@@ -5,7 +5,10 @@
 
 const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
-                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n";
+                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
+                             "       qtgraph register [MODULE]\n"
+                             "       qtgraph unregister [MODULE]\n"
+                             "       qtgraph filters [--json]\n";
 
 namespace
 {
@@ -31,15 +34,17 @@ bool ParsePinList(const std::string& list, std::vector<int>* pins)
 
 bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options)
 {
-    if (args.empty() || (args[0] != "info" && args[0] != "chunks" && args[0] != "run"))
+    const std::vector<std::string> commands = {"info", "chunks", "run", "register", "unregister", "filters"};
+    if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
         return false;
     options->command = args[0];
     const bool run = args[0] == "run";
+    const bool module = args[0] == "register" || args[0] == "unregister";
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i)
     {
         const std::string& arg = args[i];
-        if (arg == "--json")
+        if (arg == "--json" && !module)
             options->json = true;
         else if (run && arg == "--samples")
             options->samples = true;
@@ -56,8 +61,12 @@ bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* o
         else
             files.push_back(arg);
     }
-    if (files.size() != 1)
+    // A movie file, except: register and unregister take a module or none,
+    // filters nothing.
+    const size_t most = args[0] == "filters" ? 0 : 1;
+    const size_t least = module || most == 0 ? 0 : 1;
+    if (files.size() < least || files.size() > most)
         return false;
-    options->file = files[0];
+    options->file = files.empty() ? std::string() : files[0];
     return true;
 }

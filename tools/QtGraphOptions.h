@@ -6,8 +6,8 @@
 
 struct QtGraphOptions
 {
-    std::string command; // "info", "chunks" or "run"
-    std::string file;
+    std::string command; // "info", "chunks", "run", "register", "unregister" or "filters"
+    std::string file;    // the movie; for register and unregister the module, or empty
     bool json = false;
     // run only
     bool samples = false;   // --samples: every sample listed
@@ -20,5 +20,6 @@ extern const char kQtGraphUsage[];
 
 // False for a usage error: no or an unknown command, an unknown option or
 // one the command does not take, a --pins list that is not numbers
-// separated by commas, not exactly one file.
+// separated by commas, not exactly one movie file (register and unregister:
+// at most one module; filters: none).
 bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options);

@@ -194,6 +194,11 @@ def main(argv: List[str]) -> int:
               " the end-to-end comparison did not run")
         return movies.SKIP
     qtgraph, outdir = argv[1], argv[2]
+    # qtgraph makes the filter from the registered module (QTP_REGISTRY).
+    registered = subprocess.run([qtgraph, "register"], capture_output=True, text=True)
+    if registered.returncode != 0:
+        print(f"qtgraph register failed: {registered.stderr.strip()}")
+        return 1
     failures = []
     for movie, path in zip(movies.MOVIES, movies.write_movies(outdir)):
         checker = Checker(movie)

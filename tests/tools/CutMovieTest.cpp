@@ -91,6 +91,7 @@ void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
 
 TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
 {
+    RegisterModuleOnce();
     const char* dir = std::getenv("QTP_SOURCE_DIR");
     const std::string sample = ReadFile(std::string(dir ? dir : ".") + "/samples/sample.mov");
     ASSERT_FALSE(sample.empty());

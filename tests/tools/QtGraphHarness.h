@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "diagnostics/MemoryJournal.h"
+#include "tests/support/TempRegistry.h"
 #include "tools/QtGraph.h"
 
 struct QtGraphRun
@@ -26,6 +27,16 @@ inline QtGraphRun QtGraph(const std::vector<std::string>& args)
     std::ostringstream out, err;
     const int status = RunQtGraph(args, out, err);
     return {status, out.str(), err.str()};
+}
+
+// qtgraph makes the filter from the registered module: the module built
+// beside this program, registered once in a registry file of the program's
+// own (QTP_REGISTRY, also for the qtgraph processes it starts).
+inline void RegisterModuleOnce()
+{
+    static const CTempRegistry registry;
+    static const QtGraphRun registered = QtGraph({"register"});
+    ASSERT_EQ(0, registered.status) << registered.err;
 }
 
 inline std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)

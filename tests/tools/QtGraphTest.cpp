@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -13,7 +14,9 @@
 #include "framework/posix/Md5.h"
 #include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
+#include "tools/ParserModule.h"
 #include "tools/QtGraph.h"
+#include "tools/QtGraphOptions.h"
 #include "tools/ReportWriter.h"
 #include "tests/tools/QtGraphHarness.h"
 
@@ -39,6 +42,7 @@ int RunQtGraphProgram(const std::string& environment, const std::string& argumen
 
 TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
 {
+    RegisterModuleOnce();
     const std::vector<BYTE> video = Atoms([](AtomBuilder& b) {
         AddStsd(b, VideoDescription(FourCC::Dv5n, 1440, 1080, PaspAtom(4, 3)));
         AddStsc(b, {{1, 2, 1}, {2, 1, 1}});
@@ -159,6 +163,7 @@ TEST(QtGraph, InfoAndChunksAsTextAndAsJson)
 
 TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
 {
+    RegisterModuleOnce();
     const std::string garbage = WriteTempFile("qtgraph_garbage.mov", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v'});
     QtGraphRun run = QtGraph({"info", garbage});
     EXPECT_EQ(1, run.status);
@@ -207,15 +212,90 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
              {"info", "--samples", "a.mov"},
              {"run", "--pins", "1,,2", "a.mov"},
              {"run", "--pins", "-1", "a.mov"},
-             {"run", "a.mov", "--pins"}})
+             {"run", "a.mov", "--pins"},
+             {"register", "a.so", "b.so"},
+             {"unregister", "--json"},
+             {"filters", "a.so"}})
     {
         run = QtGraph(args);
         EXPECT_EQ(2, run.status);
-        EXPECT_EQ("usage: qtgraph info [--json] FILE\n"
-                  "       qtgraph chunks [--json] FILE\n"
-                  "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n",
-                  run.err);
+        EXPECT_EQ(kQtGraphUsage, run.err);
     }
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
+{
+    RegisterModuleOnce(); // first, so its registry file is not the one below
+    const CTempRegistry registry;
+    const std::string module = std::filesystem::canonical(ModuleBesideProgram()).string();
+    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
+                               "samples/sample.mov";
+    QtGraphRun run = QtGraph({"info", sample});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
+                  "); register it with: qtgraph register " + ModuleBesideProgram() + "\n",
+              run.err);
+    EXPECT_EQ("no filters are registered (registry file " + registry.Path() + ")\n", QtGraph({"filters"}).out);
+
+    for (int time = 0; time < 2; ++time)
+    {
+        run = QtGraph({"register"});
+        EXPECT_EQ(0, run.status) << run.err;
+        EXPECT_EQ("DllRegisterServer in " + module + " succeeded (registry file " + registry.Path() + ")\n",
+                  run.out);
+    }
+    run = QtGraph({"filters"});
+    EXPECT_EQ(0u, run.out.find("filter              Ostrivel QuickTime File Parser\n"
+                               "clsid               {5E2B7C41-9A3D-4F6E-B817-2C4D9E0A6F13}\n"
+                               "merit               0x00200000\n"
+                               "module              " + module + "\n\n"
+                               "pin                 Input\n"))
+        << run.out;
+    EXPECT_EQ(1u, Count("\n" + run.out, "\nfilter ")) << "registered twice, listed once";
+    EXPECT_EQ(2u, Count(run.out, "\npin "));
+    EXPECT_EQ(10u, Count(run.out, "\nmedia type "));
+    EXPECT_NE(std::string::npos, run.out.find("media type          MEDIATYPE_Audio / {44535342-0000-0010-8000-00AA00389B71}\n"));
+    run = QtGraph({"filters", "--json"});
+    EXPECT_EQ(0u, run.out.find("[{\"name\":\"Ostrivel QuickTime File Parser\",")) << run.out;
+    EXPECT_EQ(2u, Count(run.out, "\"media_types\":"));
+    EXPECT_EQ(10u, Count(run.out, "\"major_type\":"));
+    EXPECT_EQ(0, QtGraph({"info", sample}).status);
+
+    // Registered from elsewhere: refused, not read.
+    const std::string good = registry.Text();
+    std::string elsewhere = good;
+    elsewhere.replace(elsewhere.find(module), module.size(), "/elsewhere/qtparser.so");
+    registry.Write(elsewhere);
+    EXPECT_EQ("qtgraph: the QuickTime parser filter is registered as /elsewhere/qtparser.so, not as " +
+                  ModuleBesideProgram() + ", which this qtgraph was built with; register that one with: "
+                  "qtgraph register " + ModuleBesideProgram() + "\n",
+              QtGraph({"chunks", sample}).err);
+
+    const std::string damaged = "Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\A\n";
+    registry.Write(damaged);
+    const std::string problem = "the registry file " + registry.Path() +
+                                " is damaged: line 2: a key line must end with ']'; fix or remove it\n";
+    EXPECT_EQ("qtgraph: " + problem, QtGraph({"run", sample}).err);
+    EXPECT_EQ("qtgraph: " + problem, QtGraph({"filters", "--json"}).err);
+    EXPECT_EQ("qtgraph: DllRegisterServer in " + module + " failed: HRESULT 0x800703f1: " + problem,
+              QtGraph({"register"}).err);
+    EXPECT_EQ(damaged, registry.Text());
+
+    registry.Write(good);
+    EXPECT_EQ(0, QtGraph({"unregister", module}).status);
+    EXPECT_EQ(0, QtGraph({"unregister"}).status) << "nothing left to remove";
+    EXPECT_EQ("[]\n", QtGraph({"filters", "--json"}).out);
+    run = QtGraph({"register", "/no/such/qtparser.so"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(0u, run.err.find("qtgraph: cannot load /no/such/qtparser.so: /no/such/qtparser.so: ")) << run.err;
 }
 
 TEST(QtGraph, JsonStringsAreEscaped)
@@ -254,6 +334,7 @@ std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
 // command with the filter's words.
 TEST(QtGraph, RunDeliversTheListedSamples)
 {
+    RegisterModuleOnce();
     const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
                                "samples/sample.mov"; // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);

@@ -17,6 +17,7 @@ typedef GUID CLSID;
 typedef const GUID& REFGUID;
 typedef const IID& REFIID;
 typedef const CLSID& REFCLSID;
+typedef CLSID* LPCLSID;
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b)
 {

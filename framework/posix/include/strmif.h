@@ -154,6 +154,57 @@ typedef struct
     const REGPINTYPES* lpMediaType;
 } REGFILTERPINS;
 
+typedef struct
+{
+    CLSID clsMedium;
+    DWORD dw1;
+    DWORD dw2;
+} REGPINMEDIUM;
+
+enum
+{
+    REG_PINFLAG_B_ZERO = 0x1,
+    REG_PINFLAG_B_RENDERER = 0x2,
+    REG_PINFLAG_B_MANY = 0x4,
+    REG_PINFLAG_B_OUTPUT = 0x8
+};
+
+typedef struct
+{
+    DWORD dwFlags; // REG_PINFLAG_B_*
+    UINT cInstances;
+    UINT nMediaTypes;
+    const REGPINTYPES* lpMediaType;
+    UINT nMediums;
+    const REGPINMEDIUM* lpMedium;
+    const CLSID* clsPinCategory;
+} REGFILTERPINS2;
+
+// A filter for IFilterMapper2::RegisterFilter: dwVersion 1 with REGFILTERPINS
+// (cPins, rgPins), 2 with REGFILTERPINS2 (cPins2, rgPins2).
+typedef struct
+{
+    DWORD dwVersion;
+    DWORD dwMerit;
+    union {
+        struct
+        {
+            ULONG cPins;
+            const REGFILTERPINS* rgPins;
+        };
+        struct
+        {
+            ULONG cPins2;
+            const REGFILTERPINS2* rgPins2;
+        };
+    };
+} REGFILTER2;
+
+// Interfaces the filter mappers name but the native build does not offer.
+struct IMoniker;
+struct IEnumMoniker;
+struct IEnumRegFilters;
+
 QTP_DEFINE_GUID(IID_IPin, 0x56A86891, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IEnumPins, 0x56A86892, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IEnumFilters, 0x56A86893, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
@@ -170,6 +221,8 @@ QTP_DEFINE_GUID(IID_IQualityControl, 0x56A868A5, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x0
 QTP_DEFINE_GUID(IID_IFileSourceFilter, 0x56A868A6, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IAsyncReader, 0x56A868AA, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IMediaSeeking, 0x36B73880, 0xC2C8, 0x11CF, 0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60);
+QTP_DEFINE_GUID(IID_IFilterMapper, 0x56A868A3, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
+QTP_DEFINE_GUID(IID_IFilterMapper2, 0xB79BB0B0, 0x33C1, 0x11D1, 0xAB, 0xE1, 0x00, 0xA0, 0xC9, 0x05, 0xF3, 0x75);
 QTP_DEFINE_GUID(IID_IAMovieSetup, 0xA3D8CEC0, 0x7E5A, 0x11CF, 0xBB, 0xC5, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x20);
 
 struct IPin : public IUnknown
@@ -373,3 +426,39 @@ struct IAMovieSetup : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE Unregister() = 0;
 };
 typedef IAMovieSetup* PAMOVIESETUP;
+
+// The filter mapper of old: one call per filter, pin and pin type. The
+// native runtime offers IFilterMapper2 only.
+struct IFilterMapper : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE RegisterFilter(CLSID clsid, LPCWSTR Name, DWORD dwMerit) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RegisterFilterInstance(CLSID clsid, LPCWSTR Name, CLSID* MRId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RegisterPin(CLSID Filter, LPCWSTR Name, BOOL bRendered, BOOL bOutput, BOOL bZero,
+                                                  BOOL bMany, CLSID ConnectsToFilter, LPCWSTR ConnectsToPin) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RegisterPinType(CLSID clsFilter, LPCWSTR strName, CLSID clsMajorType,
+                                                      CLSID clsSubType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE UnregisterFilter(CLSID Filter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE UnregisterFilterInstance(CLSID MRId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE UnregisterPin(CLSID Filter, LPCWSTR Name) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumMatchingFilters(IEnumRegFilters** ppEnum, DWORD dwMerit, BOOL bInputNeeded,
+                                                          CLSID clsInMaj, CLSID clsInSub, BOOL bRender,
+                                                          BOOL bOutputNeeded, CLSID clsOutMaj, CLSID clsOutSub) = 0;
+};
+
+struct IFilterMapper2 : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE CreateCategory(REFCLSID clsidCategory, DWORD dwCategoryMerit,
+                                                     LPCWSTR Description) = 0;
+    virtual HRESULT STDMETHODCALLTYPE UnregisterFilter(const CLSID* pclsidCategory, LPCOLESTR szInstance,
+                                                       REFCLSID Filter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RegisterFilter(REFCLSID clsidFilter, LPCWSTR Name, IMoniker** ppMoniker,
+                                                     const CLSID* pclsidCategory, LPCOLESTR szInstance,
+                                                     const REGFILTER2* prf2) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumMatchingFilters(IEnumMoniker** ppEnum, DWORD dwFlags, BOOL bExactMatch,
+                                                          DWORD dwMerit, BOOL bInputNeeded, DWORD cInputTypes,
+                                                          const GUID* pInputTypes, const REGPINMEDIUM* pMedIn,
+                                                          const CLSID* pPinCategoryIn, BOOL bRender,
+                                                          BOOL bOutputNeeded, DWORD cOutputTypes,
+                                                          const GUID* pOutputTypes, const REGPINMEDIUM* pMedOut,
+                                                          const CLSID* pPinCategoryOut) = 0;
+};

@@ -74,6 +74,8 @@ void SetLastError(DWORD error);
 #include "synchapi.h"
 #include "sysinfoapi.h"
 #include "winbase.h"
+#include "libloaderapi.h"
+#include "winreg.h"
 
 // Debugger output: a process-wide sink (see framework/posix/DebugOutput.h).
 void OutputDebugStringW(LPCWSTR text);

@@ -1,0 +1,69 @@
+// The built module as COM uses it: registered through its own entry point,
+// asked for the filter by class identifier, unloaded once unused.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <filesystem>
+
+#include "filter/RZQTFileParser.h"
+#include "framework/ComPtr.h"
+#include "framework/ProcAddress.h"
+#include "tests/support/TempRegistry.h"
+
+namespace {
+
+const std::string kModule = std::filesystem::canonical(QTP_MODULE_PATH).string();
+
+bool IsLoaded()
+{
+    void* module = ::dlopen(kModule.c_str(), RTLD_NOLOAD | RTLD_LAZY);
+    if (module)
+        ::dlclose(module);
+    return module != nullptr;
+}
+
+// Calls the module's DllRegisterServer or DllUnregisterServer, as regsvr32 does.
+HRESULT CallModule(const char* entryPoint)
+{
+    HMODULE module = LoadLibraryW(std::filesystem::path(kModule).wstring().c_str());
+    if (!module)
+        return HRESULT_FROM_WIN32(GetLastError());
+    const auto function = ProcAddressAs<HRESULT (*)()>(module, entryPoint);
+    const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    EXPECT_TRUE(FreeLibrary(module));
+    return hr;
+}
+
+TEST(ModuleTest, RegisteredModuleMakesTheFilterAndUnloadsWhenUnused)
+{
+    CTempRegistry registry;
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    ASSERT_EQ(S_OK, CallModule("DllRegisterServer"));
+    EXPECT_FALSE(IsLoaded()) << "the module does not stay loaded after its last FreeLibrary";
+    EXPECT_NE(std::string::npos, registry.Text().find("@=\"" + kModule + "\"\n\"ThreadingModel\"=\"Both\""))
+        << "the module registers its own path:\n"
+        << registry.Text();
+
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     reinterpret_cast<void**>(filter.ReleaseAndGetAddressOf())));
+    CLSID clsid = GUID_NULL;
+    EXPECT_EQ(S_OK, filter->GetClassID(&clsid));
+    EXPECT_EQ(CLSID_RZQTFileParser, clsid);
+    IBaseFilter* notAFilter = filter.Get();
+    EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_IAsyncReader, reinterpret_cast<void**>(&notAFilter)));
+    EXPECT_EQ(nullptr, notAFilter);
+    CoFreeUnusedLibraries();
+    EXPECT_TRUE(IsLoaded()) << "a filter is alive";
+    filter.Reset();
+    CoFreeUnusedLibraries();
+    EXPECT_FALSE(IsLoaded());
+
+    ASSERT_EQ(S_OK, CallModule("DllUnregisterServer"));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_IBaseFilter, reinterpret_cast<void**>(&notAFilter)));
+    CoUninitialize();
+}
+
+} // namespace

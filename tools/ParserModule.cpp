@@ -1,0 +1,59 @@
+#include "tools/ParserModule.h"
+
+#include <filesystem>
+
+#include "framework/posix/InprocServer.h"
+#include "framework/posix/ModuleLoader.h"
+#include "framework/posix/RegistryFile.h"
+#include "framework/posix/Utf8.h"
+#include "tools/FailureWords.h"
+
+std::string ModuleBesideProgram()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (program.parent_path() / "qtparser.so").string();
+}
+
+std::string RegistryProblem()
+{
+    CRegistryKey root;
+    std::string problem;
+    return CRegistryFile::Read(root, &problem) == ERROR_SUCCESS ? std::string() : problem;
+}
+
+HRESULT CreateParserFilter(ComPtr<CRZQTFileParser>* parser, std::string* problem)
+{
+    const std::string ours = ModuleBesideProgram();
+    std::wstring registered;
+    const LONG status = FindInprocServer(CLSID_RZQTFileParser, registered, problem);
+    if (status == ERROR_FILE_NOT_FOUND)
+    {
+        *problem = "the QuickTime parser filter is not registered (registry file " + CRegistryFile::Path() +
+                   "); register it with: qtgraph register " + ours;
+        return REGDB_E_CLASSNOTREG;
+    }
+    if (status != ERROR_SUCCESS)
+        return HRESULT_FROM_WIN32(status);
+    const std::string module = WideToUtf8(registered);
+    std::error_code error;
+    if (!std::filesystem::equivalent(module, ours, error))
+    {
+        *problem = "the QuickTime parser filter is registered as " + module + ", not as " + ours +
+                   ", which this qtgraph was built with; register that one with: qtgraph register " + ours;
+        return REGDB_E_CLASSNOTREG;
+    }
+    ComPtr<IBaseFilter> filter;
+    const HRESULT hr = CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                        reinterpret_cast<void**>(filter.ReleaseAndGetAddressOf()));
+    if (FAILED(hr))
+    {
+        const std::string reason = LastModuleLoadError();
+        *problem = "cannot create the QuickTime parser filter from " + module + ": HRESULT " + HresultText(hr) +
+                   ": " + (reason.empty() ? ResultWords(hr) : reason);
+        return hr;
+    }
+    // The module's CRZQTFileParser is this program's: the same code, checked above.
+    *parser = ComPtr<CRZQTFileParser>(static_cast<CRZQTFileParser*>(filter.Get()));
+    return S_OK;
+}
