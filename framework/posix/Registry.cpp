@@ -1,6 +1,7 @@
 // The registry calls of <winreg.h> over the registry file (RegistryFile.h).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -62,6 +63,9 @@ LONG FullPath(HKEY key, LPCWSTR subKey, std::wstring& path)
         path += L'\\';
         path += subKey;
     }
+    // No deeper than the registry file may hold, hive included.
+    if (static_cast<size_t>(std::count(path.begin(), path.end(), L'\\')) >= kMaxRegistryDepth)
+        return ERROR_BAD_PATHNAME;
     return ERROR_SUCCESS;
 }
 

@@ -79,7 +79,9 @@ CRegistryKey& CRegistryKey::Create(const std::wstring& path)
 
 bool CRegistryKey::Remove(const std::wstring& path)
 {
-    const auto [first, rest] = SplitFirst(path);
+    const auto parts = SplitFirst(path);
+    const std::wstring& first = parts.first; // a name the lambda below can take
+    const std::wstring& rest = parts.second;
     if (!rest.empty())
     {
         CRegistryKey* key = FindSubkey(first);

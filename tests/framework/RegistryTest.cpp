@@ -111,6 +111,17 @@ TEST(RegistryTest, MissingAndDeletedKeysAndBadNamesFail)
             << bad;
     EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(HKEY_CLASSES_ROOT, std::wstring(256, L'k').c_str(), 0, nullptr, 0,
                                                   KEY_WRITE, nullptr, &key, nullptr));
+    std::wstring deep = L"k";
+    for (int depth = 2; depth < 512; ++depth)
+        deep += L"\\k";
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, deep.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                             &key, nullptr))
+        << "511 below the hive: the file can hold it";
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(HKEY_CLASSES_ROOT, (deep + L"\\k").c_str(), 0, nullptr, 0,
+                                                  KEY_WRITE, nullptr, &key, nullptr));
+    CRegistryKey root;
+    EXPECT_EQ(ERROR_SUCCESS, CRegistryFile::Read(root, nullptr)) << "what the calls write reads back";
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExW(reinterpret_cast<HKEY>(&registry), L"A", 0, KEY_READ, &key));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, SetString(HKEY_CLASSES_ROOT, L"Name", L"two\nlines"));
 }

@@ -9,11 +9,14 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <random>
 
 #include "framework/CUnknown.h"
+#include "framework/ProcAddress.h"
 #include "quicktime/FourCC.h"
 #include "tests/tools/QtGraphHarness.h"
+#include "tools/ParserModule.h"
 
 namespace
 {
@@ -73,6 +76,19 @@ std::vector<BYTE> MovieAtomFirst(const std::vector<BYTE>& file, size_t* moovSize
     return movie;
 }
 
+// The filter module's own answer to whether any object of it is alive (its
+// filters and pins are counted there, not in this program).
+HRESULT ModuleCanUnloadNow()
+{
+    void* module = ::dlopen(ModuleBesideProgram().c_str(), RTLD_NOLOAD | RTLD_LAZY);
+    if (!module)
+        return S_OK; // not loaded: nothing of it alive
+    const auto canUnloadNow = ProcAddressAs<HRESULT (*)()>(module, "DllCanUnloadNow");
+    const HRESULT hr = canUnloadNow ? canUnloadNow() : E_FAIL;
+    ::dlclose(module);
+    return hr;
+}
+
 // Plays the bytes; true when the outcome is one of the three allowed.
 void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
 {
@@ -86,6 +102,7 @@ void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
     const bool streamError = err.find("run of ") != std::string::npos && err.find("0x8004022e") == std::string::npos;
     EXPECT_TRUE(run.status == 0 || (run.status == 1 && (refused || streamError))) << what << "\n" << run.err;
     EXPECT_EQ(CBaseObject::ObjectsActive(), objects) << what;
+    EXPECT_EQ(S_OK, ModuleCanUnloadNow()) << what;
 }
 } // namespace
 
