@@ -136,9 +136,15 @@ HRESULT CRZQTFileParser::ParseTheMovie()
     // The tracks of the connected pins, in pin order; an unconnected pin's
     // track is not read at all.
     std::vector<QTTrack*> tracks;
+    std::vector<COutputPin*> pins; // pins[i] serves tracks[i]
     for (COutputPin* pin : m_RunPins)
+    {
         if (pin->IsConnected() && pin->GetTrack())
+        {
             tracks.push_back(pin->GetTrack());
+            pins.push_back(pin);
+        }
+    }
     const QTChunkSchedule schedule(std::move(tracks));
 
     for (LONGLONG iteration = 0;; ++iteration)
@@ -153,7 +159,7 @@ HRESULT CRZQTFileParser::ParseTheMovie()
         if (verbose)
             DebugPrintW(L"TestReader[%d] %d x %d SSz = %d\n", static_cast<int>(iteration), step.channels,
                         step.samples, step.currentSampleSize);
-        const PumpChunk chunk{step, *step.track, *step.track->GetOutputPin(), *m_pInputPin, verbose};
+        const PumpChunk chunk{step, *step.track, *pins[step.participant], *m_pInputPin, verbose};
         switch (step.action)
         {
         case QTChunkAction::Video: PumpVideoChunk(tracer, chunk); break;
