@@ -9,9 +9,9 @@
 #include "bench/Passes.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/posix/FileSourceFilter.h"
-#include "framework/posix/FilterGraph.h"
-#include "framework/posix/SinkFilter.h"
+#include "framework/runtime/FileSourceFilter.h"
+#include "framework/runtime/FilterGraph.h"
+#include "framework/sink/SinkFilter.h"
 #include "framework/posix/Utf8.h"
 #include "pins/outpin.h"
 

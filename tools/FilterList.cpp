@@ -2,7 +2,7 @@
 
 #include <uuids.h>
 
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 #include "framework/posix/InprocServer.h"
 #include "framework/posix/RegistryFile.h"
 #include "framework/posix/Utf8.h"

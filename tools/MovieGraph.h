@@ -10,8 +10,8 @@
 
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/posix/FileSourceFilter.h"
-#include "framework/posix/FilterGraph.h"
+#include "framework/runtime/FileSourceFilter.h"
+#include "framework/runtime/FilterGraph.h"
 
 class QTMovie;
 class QTTrack;

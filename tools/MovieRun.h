@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "framework/ComPtr.h"
-#include "framework/posix/FilterGraph.h"
-#include "framework/posix/SinkFilter.h"
+#include "framework/runtime/FilterGraph.h"
+#include "framework/sink/SinkFilter.h"
 
 class CMovieGraph;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/ProcAddress.h"
-#include "framework/posix/FilterMapper.h"
+#include "framework/runtime/FilterMapper.h"
 #include "framework/posix/InprocServer.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "framework/posix/InprocServer.h"
 
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 #include "framework/posix/RegistryFile.h"
 
 LONG FindInprocServer(REFCLSID clsid, std::wstring& path, std::string* problem)

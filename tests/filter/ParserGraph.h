@@ -11,9 +11,10 @@
 
 #include "diagnostics/JournalRecord.h"
 #include "filter/RZQTFileParser.h"
-#include "framework/posix/AsyncSourceFilter.h"
-#include "framework/posix/FaultInjectingReader.h"
-#include "framework/posix/FilterGraph.h"
+#include "framework/runtime/AsyncSourceFilter.h"
+#include "tests/support/MemorySource.h"
+#include "tests/support/FaultInjectingReader.h"
+#include "framework/runtime/FilterGraph.h"
 #include "pins/inpin.h"
 #include "tests/support/MovieAtoms.h"
 
@@ -78,14 +79,14 @@ protected:
     CAsyncSourceFilter* AddMemorySource(std::vector<BYTE> bytes)
     {
         CAsyncSourceFilter* source = nullptr;
-        EXPECT_EQ(CAsyncSourceFilter::CreateFromMemory(std::move(bytes), &source), S_OK);
+        EXPECT_EQ(CreateMemorySource(std::move(bytes), &source), S_OK);
         return Add(source);
     }
     // The fault controller is released at teardown.
     CAsyncSourceFilter* AddFaultySource(std::vector<BYTE> bytes, CFaultInjectingReader** ppFaults)
     {
         CAsyncSourceFilter* source = nullptr;
-        EXPECT_EQ(CAsyncSourceFilter::CreateWithFaults(std::move(bytes), &source, ppFaults), S_OK);
+        EXPECT_EQ(CreateFaultySource(std::move(bytes), &source, ppFaults), S_OK);
         m_faults = ComPtr<CFaultInjectingReader>::Attach(*ppFaults);
         return Add(source);
     }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/posix/SinkFilter.h"
+#include "framework/sink/SinkFilter.h"
 #include "pins/outpin.h"
 #include "tests/filter/ParserGraph.h"
 #include "tests/support/StreamMovie.h"

@@ -13,9 +13,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "framework/posix/FaultInjectingReader.h"
-#include "framework/posix/FileAsyncReader.h"
-#include "framework/posix/MemoryAsyncReader.h"
+#include "tests/support/FaultInjectingReader.h"
+#include "framework/runtime/FileAsyncReader.h"
+#include "tests/support/MemoryAsyncReader.h"
 #include "framework/posix/Utf8.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // and event-sink pointers, and the pin and media-type enumerators.
 #include <gtest/gtest.h>
 
-#include "framework/posix/FilterGraph.h"
+#include "framework/runtime/FilterGraph.h"
 #include "tests/framework/TestFilters.h"
 
 namespace {

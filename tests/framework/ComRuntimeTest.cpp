@@ -7,7 +7,7 @@
 
 #include "framework/ComPtr.h"
 #include "framework/DllSetup.h"
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 #include "tests/support/TempRegistry.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "framework/posix/SinkFilter.h"
+#include "framework/sink/SinkFilter.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/CUnknown.h"
-#include "framework/posix/FilterGraph.h"
+#include "framework/runtime/FilterGraph.h"
 
 class GraphTest : public testing::Test
 {

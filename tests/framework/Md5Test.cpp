@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/posix/Md5.h"
+#include "framework/sink/Md5.h"
 
 // RFC 1321's test suite, each string fed whole and fed in uneven pieces that
 // cross block boundaries; Final leaves the state to go on with.

@@ -8,9 +8,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "framework/posix/AsyncSourceFilter.h"
-#include "framework/posix/FaultInjectingReader.h"
-#include "framework/posix/FileSourceFilter.h"
+#include "framework/runtime/AsyncSourceFilter.h"
+#include "tests/support/MemorySource.h"
+#include "tests/support/FaultInjectingReader.h"
+#include "framework/runtime/FileSourceFilter.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 
@@ -109,7 +110,7 @@ TEST_F(SourceFilterTest, MemorySourceIsItsReaderAndFailsWhenTold)
 {
     CAsyncSourceFilter* source = nullptr;
     CFaultInjectingReader* faults = nullptr;
-    ASSERT_EQ(CAsyncSourceFilter::CreateWithFaults(Bytes(64), &source, &faults), S_OK);
+    ASSERT_EQ(CreateFaultySource(Bytes(64), &source, &faults), S_OK);
     ConnectSource(source);
     faults->FailAfter(1, VFW_E_FILE_TOO_SHORT);
     BYTE got[8] = {};
@@ -130,7 +131,7 @@ TEST_F(SourceFilterTest, MemorySourceIsItsReaderAndFailsWhenTold)
 TEST_F(SourceFilterTest, PeerWithoutReaderInterfaceIsRefused)
 {
     CAsyncSourceFilter* source = nullptr;
-    ASSERT_EQ(CAsyncSourceFilter::CreateFromMemory(Bytes(4), &source), S_OK);
+    ASSERT_EQ(CreateMemorySource(Bytes(4), &source), S_OK);
     ASSERT_EQ(m_graph->AddFilter(source, L"Source"), S_OK);
     source->Release();
     CTestFilter* other = Own(CTestFilter::Create(L"Other"));

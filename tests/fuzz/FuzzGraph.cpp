@@ -14,9 +14,10 @@
 
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/posix/AsyncSourceFilter.h"
-#include "framework/posix/FilterGraph.h"
-#include "framework/posix/SinkFilter.h"
+#include "framework/runtime/AsyncSourceFilter.h"
+#include "tests/support/MemorySource.h"
+#include "framework/runtime/FilterGraph.h"
+#include "framework/sink/SinkFilter.h"
 
 namespace
 {
@@ -35,7 +36,7 @@ void RunGraph(const uint8_t* data, size_t size)
     if (FAILED(CFilterGraph::Create(&graphRaw)))
         return;
     ComPtr<CFilterGraph> graph = ComPtr<CFilterGraph>::Attach(graphRaw);
-    if (FAILED(CAsyncSourceFilter::CreateFromMemory(std::vector<BYTE>(data, data + size), &sourceRaw)))
+    if (FAILED(CreateMemorySource(std::vector<BYTE>(data, data + size), &sourceRaw)))
         return;
     ComPtr<CAsyncSourceFilter> source = ComPtr<CAsyncSourceFilter>::Attach(sourceRaw);
     HRESULT hr = S_OK;

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "diagnostics/MemoryJournal.h"
-#include "framework/posix/MemoryAsyncReader.h"
+#include "tests/support/MemoryAsyncReader.h"
 #include "tests/filter/ParserGraph.h"
 
 namespace {

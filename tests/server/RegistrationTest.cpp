@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "filter/RZQTFileParser.h"
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 #include "framework/posix/RegistryFile.h"
 #include "server/FilterSetup.h"
 #include "server/ServerEntryPoints.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/posix/AsyncReaderBase.h"
+#include "framework/runtime/AsyncReaderBase.h"
 
 class CMemoryAsyncReader : public CAsyncReaderBase
 {

@@ -1,6 +1,6 @@
 #include "framework/CreateMemoryAllocator.h"
 
-#include "framework/posix/MemAllocator.h"
+#include "framework/runtime/MemAllocator.h"
 
 HRESULT CreateMemoryAllocator(IMemAllocator** ppAllocator)
 {

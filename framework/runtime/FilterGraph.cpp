@@ -1,4 +1,4 @@
-#include "framework/posix/FilterGraph.h"
+#include "framework/runtime/FilterGraph.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "framework/posix/Md5.h"
+#include "framework/sink/Md5.h"
 
 #include <cstring>
 

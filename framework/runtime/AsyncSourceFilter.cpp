@@ -1,9 +1,6 @@
-#include "framework/posix/AsyncSourceFilter.h"
+#include "framework/runtime/AsyncSourceFilter.h"
 
 #include <new>
-
-#include "framework/posix/FaultInjectingReader.h"
-#include "framework/posix/MemoryAsyncReader.h"
 
 HRESULT CAsyncSourceFilter::Create(IAsyncReader* pReader, const AM_MEDIA_TYPE* pmt, CAsyncSourceFilter** ppFilter)
 {
@@ -23,46 +20,6 @@ HRESULT CAsyncSourceFilter::Create(IAsyncReader* pReader, const AM_MEDIA_TYPE* p
         return hr;
     }
     *ppFilter = filter;
-    return S_OK;
-}
-
-HRESULT CAsyncSourceFilter::CreateFromMemory(std::vector<BYTE> data, CAsyncSourceFilter** ppFilter)
-{
-    if (!ppFilter)
-        return E_POINTER;
-    *ppFilter = nullptr;
-    CMemoryAsyncReader* reader = nullptr;
-    HRESULT hr = CMemoryAsyncReader::Create(std::move(data), &reader);
-    if (FAILED(hr))
-        return hr;
-    hr = Create(reader, nullptr, ppFilter);
-    reader->Release(); // the filter holds its own reference
-    return hr;
-}
-
-HRESULT CAsyncSourceFilter::CreateWithFaults(std::vector<BYTE> data, CAsyncSourceFilter** ppFilter,
-                                             CFaultInjectingReader** ppFaults)
-{
-    if (!ppFilter || !ppFaults)
-        return E_POINTER;
-    *ppFilter = nullptr;
-    *ppFaults = nullptr;
-    CMemoryAsyncReader* memory = nullptr;
-    HRESULT hr = CMemoryAsyncReader::Create(std::move(data), &memory);
-    if (FAILED(hr))
-        return hr;
-    CFaultInjectingReader* faults = nullptr;
-    hr = CFaultInjectingReader::Create(memory, &faults);
-    memory->Release(); // the fault injector holds its own reference
-    if (FAILED(hr))
-        return hr;
-    hr = Create(faults, nullptr, ppFilter);
-    if (FAILED(hr))
-    {
-        faults->Release();
-        return hr;
-    }
-    *ppFaults = faults;
     return S_OK;
 }
 

@@ -5,7 +5,7 @@
 #include <strmif.h>
 
 #include "framework/PositionalFile.h"
-#include "framework/posix/AsyncReaderBase.h"
+#include "framework/runtime/AsyncReaderBase.h"
 
 class CFileAsyncReader : public CAsyncReaderBase
 {

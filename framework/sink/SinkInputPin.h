@@ -16,7 +16,7 @@
 
 #include "framework/CBasePin.h"
 #include "framework/ComPtr.h"
-#include "framework/posix/SampleRecorder.h"
+#include "framework/sink/SampleRecorder.h"
 
 class CSinkFilter;
 

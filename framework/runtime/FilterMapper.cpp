@@ -1,8 +1,8 @@
-#include "framework/posix/FilterMapper.h"
+#include "framework/runtime/FilterMapper.h"
 
 #include <new>
 
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 #include "framework/posix/RegFileFormat.h"
 #include "framework/posix/RegistryFile.h"
 

@@ -1,4 +1,4 @@
-#include "framework/posix/SinkFilter.h"
+#include "framework/sink/SinkFilter.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "framework/posix/AsyncReaderBase.h"
+#include "framework/runtime/AsyncReaderBase.h"
 
 #include <vfwmsgs.h>
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "framework/posix/AsyncSourceFilter.h"
+#include "framework/runtime/AsyncSourceFilter.h"
 
 class CFileSourceFilter : public CAsyncSourceFilter, public IFileSourceFilter
 {

@@ -1,11 +1,11 @@
-#include "framework/posix/FileSourceFilter.h"
+#include "framework/runtime/FileSourceFilter.h"
 
 #include <cwchar>
 #include <new>
 #include <uuids.h>
 
 #include "framework/ComPtr.h"
-#include "framework/posix/FileAsyncReader.h"
+#include "framework/runtime/FileAsyncReader.h"
 
 HRESULT CFileSourceFilter::Create(CFileSourceFilter** ppFilter)
 {

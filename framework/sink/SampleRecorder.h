@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "framework/posix/Md5.h"
+#include "framework/sink/Md5.h"
 
 struct SinkSampleRecord
 {

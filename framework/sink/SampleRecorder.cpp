@@ -1,4 +1,4 @@
-#include "framework/posix/SampleRecorder.h"
+#include "framework/sink/SampleRecorder.h"
 
 #include <vfwmsgs.h>
 

@@ -2,9 +2,8 @@
 // IAsyncReader downstream through its one output pin (CAsyncSourcePin),
 // as the platform's file source does. It has no pins until it has a reader.
 //
-// Made over any reader (Create), over bytes in memory (CreateFromMemory) or
-// over bytes in memory behind a fault-injecting reader (CreateWithFaults),
-// for tests; CFileSourceFilter makes one over a file.
+// Made over any reader (Create; tests make it over memory, see
+// tests/support/MemorySource.h); CFileSourceFilter makes one over a file.
 #pragma once
 
 #include <dshow.h>
@@ -14,9 +13,7 @@
 
 #include "framework/CBaseFilter.h"
 #include "framework/CCritSec.h"
-#include "framework/posix/AsyncSourcePin.h"
-
-class CFaultInjectingReader;
+#include "framework/runtime/AsyncSourcePin.h"
 
 class CAsyncSourceFilter : public CBaseFilter
 {
@@ -26,11 +23,6 @@ public:
     // reference; E_POINTER, E_OUTOFMEMORY.
     [[nodiscard]] static HRESULT Create(IAsyncReader* pReader, const AM_MEDIA_TYPE* pmt,
                                         CAsyncSourceFilter** ppFilter);
-    [[nodiscard]] static HRESULT CreateFromMemory(std::vector<BYTE> data, CAsyncSourceFilter** ppFilter);
-    // Reads go through *ppFaults (one reference for the caller, who tells it
-    // when to fail or where to cut the data short).
-    [[nodiscard]] static HRESULT CreateWithFaults(std::vector<BYTE> data, CAsyncSourceFilter** ppFilter,
-                                                  CFaultInjectingReader** ppFaults);
 
     // The output pin (no reference added), or null before there is a reader.
     CAsyncSourcePin* Output();

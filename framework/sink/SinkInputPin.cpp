@@ -1,7 +1,7 @@
-#include "framework/posix/SinkInputPin.h"
+#include "framework/sink/SinkInputPin.h"
 
-#include "framework/posix/SinkAllocator.h"
-#include "framework/posix/SinkFilter.h"
+#include "framework/sink/SinkAllocator.h"
+#include "framework/sink/SinkFilter.h"
 
 CSinkInputPin::CSinkInputPin(CSinkFilter* pFilter, CCritSec* pLock, HRESULT* phr)
     : CBasePin(L"Sink input pin", pFilter, pLock, phr, L"In", PINDIR_INPUT), m_sink(pFilter)

@@ -1,4 +1,4 @@
-#include "framework/posix/FileAsyncReader.h"
+#include "framework/runtime/FileAsyncReader.h"
 
 #include <algorithm>
 #include <new>

@@ -1,4 +1,4 @@
-#include "framework/posix/FilterMapperStore.h"
+#include "framework/runtime/FilterMapperStore.h"
 
 #include <objbase.h>
 

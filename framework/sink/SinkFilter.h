@@ -10,7 +10,7 @@
 
 #include "framework/CBaseFilter.h"
 #include "framework/CCritSec.h"
-#include "framework/posix/SinkInputPin.h"
+#include "framework/sink/SinkInputPin.h"
 
 class CSinkFilter : public CBaseFilter
 {

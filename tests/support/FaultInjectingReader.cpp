@@ -1,4 +1,4 @@
-#include "framework/posix/FaultInjectingReader.h"
+#include "tests/support/FaultInjectingReader.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,7 @@
-#include "framework/posix/MediaSample.h"
+#include "framework/runtime/MediaSample.h"
 
 #include "framework/CMediaType.h"
-#include "framework/posix/MemAllocator.h"
+#include "framework/runtime/MemAllocator.h"
 
 CMediaSample::CMediaSample(CMemAllocator* allocator, LONG size, LONG align, LONG prefix)
     : CRefCountedObject(0),

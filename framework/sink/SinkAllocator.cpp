@@ -1,4 +1,4 @@
-#include "framework/posix/SinkAllocator.h"
+#include "framework/sink/SinkAllocator.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "framework/posix/AsyncSourcePin.h"
+#include "framework/runtime/AsyncSourcePin.h"
 
 CAsyncSourcePin::CAsyncSourcePin(CBaseFilter* pFilter, CCritSec* pLock, HRESULT* phr)
     : CBasePin(L"Async source pin", pFilter, pLock, phr, L"Output", PINDIR_OUTPUT), m_offered(&MEDIATYPE_Stream)

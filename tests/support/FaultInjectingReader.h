@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "framework/posix/AsyncReaderBase.h"
+#include "framework/runtime/AsyncReaderBase.h"
 
 class CFaultInjectingReader : public CAsyncReaderBase
 {

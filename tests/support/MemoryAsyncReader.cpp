@@ -1,4 +1,4 @@
-#include "framework/posix/MemoryAsyncReader.h"
+#include "tests/support/MemoryAsyncReader.h"
 
 #include <algorithm>
 #include <cstring>

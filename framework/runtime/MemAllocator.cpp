@@ -1,10 +1,10 @@
-#include "framework/posix/MemAllocator.h"
+#include "framework/runtime/MemAllocator.h"
 
 #include <algorithm>
 #include <limits>
 #include <new>
 
-#include "framework/posix/MediaSample.h"
+#include "framework/runtime/MediaSample.h"
 
 namespace {
 
