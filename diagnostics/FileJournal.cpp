@@ -39,7 +39,7 @@ std::vector<std::string> CFileJournal::DefaultCandidates()
 
 std::string CFileJournal::Path() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    CAutoLock hold(&m_lock);
     return m_path;
 }
 
@@ -72,7 +72,7 @@ void CFileJournal::OpenFirstCandidate()
 int CFileJournal::Write(const JournalRecord& record)
 {
     const std::wstring line = FormatJournalLine(record) + L'\n';
-    std::lock_guard<std::mutex> hold(m_lock);
+    CAutoLock hold(&m_lock);
     if (!m_opened)
         OpenFirstCandidate();
     if (!m_file.IsOpen())

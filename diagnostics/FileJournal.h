@@ -6,12 +6,12 @@
 // appending, so neither threads nor processes interleave records.
 #pragma once
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "diagnostics/JournalBase.h"
 #include "framework/AppendFile.h"
+#include "framework/CCritSec.h"
 
 class CFileJournal : public CJournalBase
 {
@@ -37,7 +37,7 @@ protected:
 private:
     void OpenFirstCandidate();
 
-    mutable std::mutex m_lock;
+    mutable CCritSec m_lock;
     std::vector<std::string> m_candidates;
     CAppendFile m_file;
     std::string m_path;

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <mutex>
 #include <vector>
 
 #include "diagnostics/JournalBase.h"
+#include "framework/CCritSec.h"
 
 class CMemoryJournal : public CJournalBase
 {
@@ -24,7 +24,7 @@ protected:
     int Write(const JournalRecord& record) override;
 
 private:
-    mutable std::mutex m_lock;
+    mutable CCritSec m_lock;
     std::vector<JournalRecord> m_records;
     size_t m_limit = static_cast<size_t>(-1);
 };

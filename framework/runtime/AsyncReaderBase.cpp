@@ -2,9 +2,8 @@
 
 #include <vfwmsgs.h>
 
-#include <chrono>
-
 #include "framework/CreateMemoryAllocator.h"
+#include "framework/WaitDeadline.h"
 
 namespace {
 
@@ -12,6 +11,10 @@ namespace {
 const LONGLONG kUnitsPerByte = 10000000;
 
 } // namespace
+
+CAsyncReaderBase::CAsyncReaderBase() : m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
 
 CAsyncReaderBase::~CAsyncReaderBase()
 {
@@ -78,12 +81,12 @@ STDMETHODIMP CAsyncReaderBase::Request(IMediaSample* pSample, DWORD_PTR dwUser)
     if (!pSample)
         return E_POINTER;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CAutoLock lock(&m_lock);
         if (m_flushing)
             return VFW_E_WRONG_STATE;
     }
     const HRESULT result = ReadIntoSample(pSample);
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     try
     {
         m_completed.push_back(Completion{pSample, dwUser, result});
@@ -93,7 +96,7 @@ STDMETHODIMP CAsyncReaderBase::Request(IMediaSample* pSample, DWORD_PTR dwUser)
         return E_OUTOFMEMORY;
     }
     pSample->AddRef(); // the queue's, handed to the caller of WaitForNext
-    m_changed.notify_all();
+    UpdateReady();
     return S_OK;
 }
 
@@ -103,19 +106,42 @@ STDMETHODIMP CAsyncReaderBase::WaitForNext(DWORD dwTimeout, IMediaSample** ppSam
         return E_POINTER;
     *ppSample = nullptr;
     *pdwUser = 0;
-    std::unique_lock<std::mutex> lock(m_lock);
-    const auto ready = [this] { return !m_completed.empty() || m_flushing; };
-    if (dwTimeout == INFINITE)
-        m_changed.wait(lock, ready);
-    else if (!m_changed.wait_for(lock, std::chrono::milliseconds(dwTimeout), ready))
-        return VFW_E_TIMEOUT;
-    if (m_completed.empty())
-        return VFW_E_WRONG_STATE; // flushing, nothing left to hand back
-    const Completion c = m_completed.front();
-    m_completed.pop_front();
-    *ppSample = c.sample;
-    *pdwUser = c.user;
-    return m_flushing ? VFW_E_WRONG_STATE : c.result;
+    if (!m_ready)
+        return E_OUTOFMEMORY;
+    const CWaitDeadline deadline(dwTimeout);
+    for (;;)
+    {
+        {
+            CAutoLock lock(&m_lock);
+            if (!m_completed.empty())
+            {
+                const Completion c = m_completed.front();
+                m_completed.pop_front();
+                UpdateReady();
+                *ppSample = c.sample;
+                *pdwUser = c.user;
+                return m_flushing ? VFW_E_WRONG_STATE : c.result;
+            }
+            if (m_flushing)
+                return VFW_E_WRONG_STATE; // nothing left to hand back
+        }
+        // Another caller may take the completion first; then wait again.
+        const DWORD waited = WaitForSingleObject(m_ready.get(), deadline.Remaining());
+        if (waited == WAIT_TIMEOUT)
+            return VFW_E_TIMEOUT;
+        if (waited != WAIT_OBJECT_0)
+            return E_FAIL;
+    }
+}
+
+void CAsyncReaderBase::UpdateReady()
+{
+    if (!m_ready)
+        return;
+    if (!m_completed.empty() || m_flushing)
+        (void)SetEvent(m_ready.get()); // a valid handle: nothing to report
+    else
+        (void)ResetEvent(m_ready.get());
 }
 
 STDMETHODIMP CAsyncReaderBase::SyncReadAligned(IMediaSample* pSample)
@@ -152,15 +178,16 @@ STDMETHODIMP CAsyncReaderBase::Length(LONGLONG* pTotal, LONGLONG* pAvailable)
 
 STDMETHODIMP CAsyncReaderBase::BeginFlush()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_flushing = true;
-    m_changed.notify_all();
+    UpdateReady();
     return S_OK;
 }
 
 STDMETHODIMP CAsyncReaderBase::EndFlush()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_flushing = false;
+    UpdateReady();
     return S_OK;
 }

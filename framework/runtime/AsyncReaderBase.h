@@ -11,10 +11,10 @@
 
 #include <strmif.h>
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
+#include "framework/CCritSec.h"
+#include "framework/CHandle.h"
 #include "framework/RefCountedObject.h"
 
 class CAsyncReaderBase : public CRefCountedObject<IAsyncReader, IID_IAsyncReader>
@@ -45,7 +45,7 @@ public:
     virtual void GetLength(LONGLONG* pTotal, LONGLONG* pAvailable) = 0;
 
 protected:
-    CAsyncReaderBase() = default;
+    CAsyncReaderBase();
     ~CAsyncReaderBase() override;
 
 private:
@@ -56,9 +56,13 @@ private:
         HRESULT result;
     };
     HRESULT ReadIntoSample(IMediaSample* pSample);
+    // Requires m_lock. Sets m_ready to whether WaitForNext can return now.
+    void UpdateReady();
 
-    std::mutex m_lock; // guards the members below
-    std::condition_variable m_changed;
+    CCritSec m_lock; // guards the members below
+    // Manual-reset; signalled while a completion is queued or while flushing.
+    // Null when it could not be made: WaitForNext then fails.
+    CHandle m_ready;
     std::deque<Completion> m_completed;
     bool m_flushing = false;
 };

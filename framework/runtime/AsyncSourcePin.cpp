@@ -32,7 +32,7 @@ HRESULT CAsyncSourcePin::SetReader(IAsyncReader* pReader, const AM_MEDIA_TYPE* p
     if (FAILED(hr))
         return hr;
     {
-        std::lock_guard<std::mutex> readerLock(m_readerLock);
+        CAutoLock readerLock(&m_readerLock);
         m_reader = ComPtr<IAsyncReader>(pReader);
     }
     IncrementTypeVersion();
@@ -71,7 +71,7 @@ HRESULT CAsyncSourcePin::GetMediaType(int iPosition, CMediaType* pMediaType)
 
 ComPtr<IAsyncReader> CAsyncSourcePin::Reader()
 {
-    std::lock_guard<std::mutex> lock(m_readerLock);
+    CAutoLock lock(&m_readerLock);
     return m_reader;
 }
 

@@ -7,8 +7,6 @@
 
 #include <dshow.h>
 
-#include <mutex>
-
 #include "framework/CBasePin.h"
 #include "framework/ComPtr.h"
 
@@ -51,6 +49,6 @@ private:
     // m_readerLock alone: the downstream pin calls them holding its own lock,
     // which it also holds while the connection (under m_pLock) calls it.
     ComPtr<IAsyncReader> m_reader; // fixed while connected
-    std::mutex m_readerLock;
+    CCritSec m_readerLock;
     CMediaType m_offered;          // guarded by m_pLock
 };

@@ -11,11 +11,11 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "framework/CCritSec.h"
+#include "framework/CHandle.h"
 #include "framework/RefCountedObject.h"
 
 class CMediaSample;
@@ -47,9 +47,13 @@ private:
     ~CMemAllocator() override;
     // Requires m_lock. Frees the buffers when decommitted and all are back.
     void FreeIfIdle();
+    // Requires m_lock. Sets m_canGet to whether GetBuffer would return now.
+    void UpdateCanGet();
 
-    std::mutex m_lock; // guards the members below and the samples' handout
-    std::condition_variable m_sampleFreed;
+    CCritSec m_lock; // guards the members below and the samples' handout
+    // Manual-reset; signalled while a buffer is free or while decommitted,
+    // so that every blocked GetBuffer wakes on Decommit. Made by Create.
+    CHandle m_canGet;
     ALLOCATOR_PROPERTIES m_props{};
     bool m_propsSet = false;
     bool m_committed = false;

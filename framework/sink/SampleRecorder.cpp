@@ -2,7 +2,10 @@
 
 #include <vfwmsgs.h>
 
-#include <chrono>
+#include <algorithm>
+
+#include "framework/CHandle.h"
+#include "framework/WaitDeadline.h"
 
 uint64_t Fnv1a64(const BYTE* data, size_t size)
 {
@@ -42,7 +45,7 @@ void CSampleRecorder::Record(IMediaSample* pSample)
     record.syncPoint = pSample->IsSyncPoint() == S_OK;
     record.discontinuity = pSample->IsDiscontinuity() == S_OK;
 
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     if (hash == SampleHash::Md5)
         m_streamMd5.Update(data, size); // in arrival order: one pin delivers from one thread
     m_totals.samples++;
@@ -59,43 +62,43 @@ void CSampleRecorder::Record(IMediaSample* pSample)
     }
     if (keep)
         m_samples.push_back(record);
-    m_changed.notify_all();
+    WakeWaiters();
 }
 
 void CSampleRecorder::NoteEndOfStream()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_endOfStream++;
-    m_changed.notify_all();
+    WakeWaiters();
 }
 
 void CSampleRecorder::NoteBeginFlush()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_beginFlush++;
 }
 
 void CSampleRecorder::NoteEndFlush()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_endFlush++;
 }
 
 void CSampleRecorder::NoteNewSegment()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_newSegment++;
 }
 
 std::vector<SinkSampleRecord> CSampleRecorder::Samples() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return m_samples;
 }
 
 SinkStreamTotals CSampleRecorder::Totals() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     SinkStreamTotals totals = m_totals;
     totals.md5 = m_streamMd5.Final();
     return totals;
@@ -103,39 +106,64 @@ SinkStreamTotals CSampleRecorder::Totals() const
 
 LONG CSampleRecorder::SampleCount() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return static_cast<LONG>(m_samples.size());
 }
 
 LONG CSampleRecorder::EndOfStreamCount() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return m_endOfStream;
 }
 
 LONG CSampleRecorder::BeginFlushCount() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return m_beginFlush;
 }
 
 LONG CSampleRecorder::EndFlushCount() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return m_endFlush;
 }
 
 LONG CSampleRecorder::NewSegmentCount() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     return m_newSegment;
+}
+
+void CSampleRecorder::WakeWaiters()
+{
+    for (HANDLE waiter : m_waiters)
+        (void)SetEvent(waiter); // valid while listed: nothing to report
 }
 
 template <class Reached>
 bool CSampleRecorder::WaitUntil(DWORD timeoutMs, Reached reached) const
 {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), reached);
+    const CWaitDeadline deadline(timeoutMs);
+    const CHandle wake(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    {
+        CAutoLock lock(&m_lock);
+        if (reached())
+            return true;
+        if (!wake)
+            return false; // no event to wait on: as if timed out
+        m_waiters.push_back(wake.get());
+    }
+    for (;;)
+    {
+        const DWORD waited = WaitForSingleObject(wake.get(), deadline.Remaining());
+        CAutoLock lock(&m_lock);
+        const bool result = reached();
+        if (result || waited != WAIT_OBJECT_0)
+        {
+            m_waiters.erase(std::find(m_waiters.begin(), m_waiters.end(), wake.get()));
+            return result;
+        }
+    }
 }
 
 bool CSampleRecorder::WaitForSamples(LONG count, DWORD timeoutMs) const
@@ -150,7 +178,7 @@ bool CSampleRecorder::WaitForEndOfStream(LONG count, DWORD timeoutMs) const
 
 void CSampleRecorder::Clear()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    CAutoLock lock(&m_lock);
     m_samples.clear();
     m_totals = SinkStreamTotals();
     m_streamMd5.Reset();

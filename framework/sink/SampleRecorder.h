@@ -9,11 +9,10 @@
 #include <strmif.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
+#include "framework/CCritSec.h"
 #include "framework/sink/Md5.h"
 
 struct SinkSampleRecord
@@ -81,15 +80,19 @@ public:
     void Clear();
 
 private:
-    // Waits under m_lock until reached() holds; false after timeoutMs.
+    // Waits until reached() holds under m_lock; false after timeoutMs.
     template <class Reached>
     bool WaitUntil(DWORD timeoutMs, Reached reached) const;
+    // Requires m_lock. Wakes every WaitUntil to look again.
+    void WakeWaiters();
 
     std::atomic<SampleHash> m_hash{SampleHash::Fnv1a};
     std::atomic<bool> m_keepSamples{true};
 
-    mutable std::mutex m_lock; // guards everything below
-    mutable std::condition_variable m_changed;
+    mutable CCritSec m_lock; // guards everything below
+    // Each waiting WaitUntil's own auto-reset event; not owned (the waiting
+    // call closes it after taking it out).
+    mutable std::vector<HANDLE> m_waiters;
     std::vector<SinkSampleRecord> m_samples;
     SinkStreamTotals m_totals;
     CMd5 m_streamMd5;

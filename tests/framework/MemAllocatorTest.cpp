@@ -8,9 +8,9 @@
 #include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <thread>
 
+#include "framework/CCritSec.h"
 #include "framework/CMediaType.h"
 #include "framework/CreateMemoryAllocator.h"
 
@@ -169,7 +169,7 @@ TEST_F(MemAllocatorTest, SampleReturnsOnlyOnItsLastReleaseAndKeepsTheAllocatorAl
 TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
 {
     Configure(3, sizeof(int));
-    std::mutex lock;
+    CCritSec lock;
     std::deque<IMediaSample*> queue;
     std::atomic<bool> done{false};
     int received = 0;
@@ -179,7 +179,7 @@ TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
         {
             IMediaSample* s = nullptr;
             {
-                std::lock_guard<std::mutex> guard(lock);
+                CAutoLock guard(&lock);
                 if (queue.empty())
                     continue;
                 s = queue.front();
@@ -199,7 +199,7 @@ TEST_F(MemAllocatorTest, ProducerAndConsumerShareFewBuffersWithoutLoss)
         BYTE* p = nullptr;
         (void)s->GetPointer(&p);
         std::memcpy(p, &i, sizeof i);
-        std::lock_guard<std::mutex> guard(lock);
+        CAutoLock guard(&lock);
         queue.push_back(s);
     }
     done = true;

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,17 +21,17 @@ class CallLog
 public:
     void Add(const std::wstring& call)
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CAutoLock lock(&m_lock);
         m_calls.push_back(call);
     }
     std::vector<std::wstring> Calls()
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        CAutoLock lock(&m_lock);
         return m_calls;
     }
 
 private:
-    std::mutex m_lock;
+    CCritSec m_lock;
     std::vector<std::wstring> m_calls;
 };
 
