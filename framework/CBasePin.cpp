@@ -39,16 +39,9 @@ CBasePin::CBasePin(LPCWSTR pObjectName, CBaseFilter* pFilter, CCritSec* pLock, H
     }
 }
 
-CBasePin::~CBasePin()
-{
-    // A pin should be disconnected before its filter deletes it; if not,
-    // at least the peer's reference is not leaked.
-    if (m_Connected)
-    {
-        m_Connected->Release();
-        m_Connected = nullptr;
-    }
-}
+// A pin should be disconnected before its filter deletes it; if not,
+// m_Connected at least releases the peer's reference.
+CBasePin::~CBasePin() = default;
 
 STDMETHODIMP CBasePin::NonDelegatingQueryInterface(REFIID riid, void** ppv)
 {
@@ -181,8 +174,7 @@ HRESULT CBasePin::AttemptConnection(IPin* pReceivePin, const CMediaType* pmt)
     if (hr == S_OK)
     {
         // Look connected already: the peer's ReceiveConnection may call back.
-        m_Connected = pReceivePin;
-        m_Connected->AddRef();
+        m_Connected = ComPtr<IPin>(pReceivePin);
         hr = SetMediaType(pmt);
         if (SUCCEEDED(hr))
         {
@@ -201,11 +193,7 @@ HRESULT CBasePin::AttemptConnection(IPin* pReceivePin, const CMediaType* pmt)
         hr = RefusalCode(hr);
     }
     (void)BreakConnect(); // the failure being returned says enough
-    if (m_Connected)
-    {
-        m_Connected->Release();
-        m_Connected = nullptr;
-    }
+    m_Connected.Reset();
     return hr;
 }
 
@@ -232,8 +220,7 @@ STDMETHODIMP CBasePin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* 
         (void)BreakConnect();
         return RefusalCode(hr);
     }
-    m_Connected = pConnector;
-    m_Connected->AddRef();
+    m_Connected = ComPtr<IPin>(pConnector);
     hr = SetMediaType(&type);
     if (SUCCEEDED(hr))
     {
@@ -241,8 +228,7 @@ STDMETHODIMP CBasePin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* 
         if (SUCCEEDED(hr))
             return S_OK;
     }
-    m_Connected->Release();
-    m_Connected = nullptr;
+    m_Connected.Reset();
     (void)BreakConnect();
     return hr;
 }
@@ -262,8 +248,7 @@ HRESULT CBasePin::DisconnectInternal()
     const HRESULT hr = BreakConnect();
     if (FAILED(hr))
         return hr;
-    m_Connected->Release();
-    m_Connected = nullptr;
+    m_Connected.Reset();
     return S_OK;
 }
 
@@ -272,11 +257,8 @@ STDMETHODIMP CBasePin::ConnectedTo(IPin** pPin)
     if (!pPin)
         return E_POINTER;
     CAutoLock lock(m_pLock);
-    *pPin = m_Connected;
-    if (!m_Connected)
-        return VFW_E_NOT_CONNECTED;
-    m_Connected->AddRef();
-    return S_OK;
+    *pPin = m_Connected.CopyOut();
+    return *pPin ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
 STDMETHODIMP CBasePin::ConnectionMediaType(AM_MEDIA_TYPE* pmt)

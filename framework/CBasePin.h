@@ -34,6 +34,7 @@
 #include "framework/CMediaType.h"
 #include "framework/CRefTime.h"
 #include "framework/CUnknown.h"
+#include "framework/ComPtr.h"
 
 class CBasePin : public CUnknown, public IPin, public IQualityControl
 {
@@ -78,12 +79,12 @@ public:
     STDMETHODIMP Notify(IBaseFilter* pSender, Quality q) override;
     STDMETHODIMP SetSink(IQualityControl* piqc) override;
 
-    BOOL IsConnected() const { return m_Connected != nullptr; }
+    BOOL IsConnected() const { return m_Connected ? TRUE : FALSE; }
     // References held on this pin itself (each counts on the filter too);
     // a filter may delete a pin it has removed once this is 0.
     LONG GetPinReferences() const { return m_cRef.load(); }
     // The peer, without a reference added; null when not connected.
-    IPin* GetConnected() const { return m_Connected; }
+    IPin* GetConnected() const { return m_Connected.Get(); }
     BOOL IsStopped() const { return m_pFilter->m_State == State_Stopped; }
     LPWSTR Name() { return &m_name[0]; }
 
@@ -123,7 +124,7 @@ protected:
     // Disconnect without the state check; the pin lock must be held.
     HRESULT DisconnectInternal();
 
-    IPin* m_Connected = nullptr; // the peer; owns one reference while connected
+    ComPtr<IPin> m_Connected; // the peer while connected
     const PIN_DIRECTION m_dir;
     CCritSec* const m_pLock;     // not owned
     bool m_bRunTimeError = false;

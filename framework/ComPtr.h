@@ -2,8 +2,9 @@
 // released when the ComPtr lets go of it. Works with any type that has
 // AddRef and Release (interfaces, and classes such as CBaseFilter).
 //
-// Use it in our own helpers; the SDK-shaped base classes keep the SDK's raw
-// members (m_Connected, m_pAllocator, ...) so derived code reads the same.
+// The SDK-shaped base classes keep the SDK's member names (m_Connected,
+// m_pAllocator, ...) so derived code reads the same; m_Connected is a ComPtr,
+// and -> and a test for null read as they did on the raw pointer.
 #pragma once
 
 #include <cstddef>
