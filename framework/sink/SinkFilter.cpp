@@ -4,23 +4,7 @@
 
 HRESULT CSinkFilter::Create(CSinkFilter** ppSink)
 {
-    if (!ppSink)
-        return E_POINTER;
-    *ppSink = nullptr;
-    CSinkFilter* sink = new (std::nothrow) CSinkFilter();
-    if (!sink)
-        return E_OUTOFMEMORY;
-    HRESULT hr = S_OK;
-    sink->m_pin.reset(new (std::nothrow) CSinkInputPin(sink, &sink->m_lock, &hr));
-    if (!sink->m_pin || FAILED(hr))
-    {
-        const HRESULT failure = sink->m_pin ? hr : E_OUTOFMEMORY;
-        delete sink;
-        return failure;
-    }
-    sink->NonDelegatingAddRef();
-    *ppSink = sink;
-    return S_OK;
+    return Finish<CSinkFilter, CSinkInputPin>(new (std::nothrow) CSinkFilter(), ppSink);
 }
 
 CSinkFilter::CSinkFilter() : CBaseFilter(L"Sink", nullptr, &m_lock, CLSID_NULL)

@@ -1,6 +1,6 @@
 #include "framework/sink/SinkInputPin.h"
 
-#include "framework/sink/SinkAllocator.h"
+#include "framework/CreateMemoryAllocator.h"
 #include "framework/sink/SinkFilter.h"
 
 CSinkInputPin::CSinkInputPin(CSinkFilter* pFilter, CCritSec* pLock, HRESULT* phr)
@@ -15,46 +15,6 @@ STDMETHODIMP CSinkInputPin::NonDelegatingQueryInterface(REFIID riid, void** ppv)
     if (riid == IID_IMemInputPin)
         return GetInterface(static_cast<IMemInputPin*>(this), ppv);
     return CBasePin::NonDelegatingQueryInterface(riid, ppv);
-}
-
-HRESULT CSinkInputPin::SetAcceptedType(const AM_MEDIA_TYPE* pmt)
-{
-    CAutoLock lock(m_pLock);
-    m_hasAcceptedType = pmt != nullptr;
-    if (!pmt)
-    {
-        m_acceptedType.InitMediaType();
-        return S_OK;
-    }
-    return m_acceptedType.Set(*pmt);
-}
-
-void CSinkInputPin::DemandAllocatorProperties(const ALLOCATOR_PROPERTIES* props)
-{
-    CAutoLock lock(m_pLock);
-    m_hasDemand = props != nullptr;
-    m_demand = props ? *props : ALLOCATOR_PROPERTIES{};
-}
-
-void CSinkInputPin::SetOfferAllocator(bool offer)
-{
-    m_offerAllocator = offer;
-}
-
-void CSinkInputPin::SetNotifyAllocatorResult(HRESULT hr)
-{
-    m_notifyResult = hr;
-}
-
-void CSinkInputPin::SetReceiveDelay(DWORD ms)
-{
-    m_delayMs = ms;
-}
-
-void CSinkInputPin::SetReceiveResultAfter(LONG samples, HRESULT hr)
-{
-    m_resultAfterCode = hr;
-    m_resultAfter = samples;
 }
 
 bool CSinkInputPin::GetNotifiedAllocator(ALLOCATOR_PROPERTIES* pProps, BOOL* pReadOnly)
@@ -77,12 +37,7 @@ bool CSinkInputPin::EndOfStreamReceived()
 
 HRESULT CSinkInputPin::CheckMediaType(const CMediaType* pmt)
 {
-    if (!pmt)
-        return E_POINTER;
-    CAutoLock lock(m_pLock);
-    if (m_hasAcceptedType && !pmt->MatchesPartial(&m_acceptedType))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    return S_OK;
+    return pmt ? S_OK : E_POINTER;
 }
 
 HRESULT CSinkInputPin::BreakConnect()
@@ -156,34 +111,14 @@ STDMETHODIMP CSinkInputPin::GetAllocator(IMemAllocator** ppAllocator)
 {
     if (!ppAllocator)
         return E_POINTER;
-    *ppAllocator = nullptr;
-    if (!m_offerAllocator)
-        return VFW_E_NO_ALLOCATOR;
-    CAutoLock lock(m_pLock);
-    CSinkAllocator* allocator = nullptr;
-    const HRESULT hr = CSinkAllocator::Create(m_hasDemand ? &m_demand : nullptr, &allocator);
-    *ppAllocator = allocator;
-    return hr;
+    return CreateMemoryAllocator(ppAllocator);
 }
 
 STDMETHODIMP CSinkInputPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL bReadOnly)
 {
     if (!pAllocator)
         return E_POINTER;
-    const HRESULT refusal = m_notifyResult;
-    if (FAILED(refusal))
-        return refusal;
     CAutoLock lock(m_pLock);
-    if (m_hasDemand)
-    {
-        ALLOCATOR_PROPERTIES props{};
-        const HRESULT hr = pAllocator->GetProperties(&props);
-        if (FAILED(hr))
-            return hr;
-        if (props.cBuffers < m_demand.cBuffers || props.cbBuffer < m_demand.cbBuffer ||
-            props.cbAlign < m_demand.cbAlign || props.cbPrefix < m_demand.cbPrefix)
-            return E_FAIL;
-    }
     m_notified = ComPtr<IMemAllocator>(pAllocator);
     m_notifiedReadOnly = bReadOnly;
     return S_OK;
@@ -191,13 +126,7 @@ STDMETHODIMP CSinkInputPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL bRea
 
 STDMETHODIMP CSinkInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* pProps)
 {
-    if (!pProps)
-        return E_POINTER;
-    CAutoLock lock(m_pLock);
-    if (!m_hasDemand)
-        return E_NOTIMPL;
-    *pProps = m_demand;
-    return S_OK;
+    return pProps ? E_NOTIMPL : E_POINTER; // any allocator will do
 }
 
 HRESULT CSinkInputPin::ReceiveState()
@@ -217,16 +146,18 @@ STDMETHODIMP CSinkInputPin::Receive(IMediaSample* pSample)
     if (!pSample)
         return E_POINTER;
     const LONG index = m_receiveCalls++; // 0-based
-    const DWORD delay = m_delayMs;
-    if (delay != 0)
-        Sleep(delay); // outside every lock: a slow sink must not stall its filter
     const HRESULT state = ReceiveState();
     if (state != S_OK)
         return state;
-    const LONG after = m_resultAfter;
-    if (after >= 0 && index >= after)
-        return m_resultAfterCode;
+    const HRESULT accepted = AcceptSample(pSample, index);
+    if (accepted != S_OK)
+        return accepted;
     m_records.Record(pSample);
+    return S_OK;
+}
+
+HRESULT CSinkInputPin::AcceptSample(IMediaSample*, LONG)
+{
     return S_OK;
 }
 
@@ -248,5 +179,5 @@ STDMETHODIMP CSinkInputPin::ReceiveMultiple(IMediaSample** pSamples, LONG nSampl
 
 STDMETHODIMP CSinkInputPin::ReceiveCanBlock()
 {
-    return m_delayMs != 0 ? S_OK : S_FALSE;
+    return S_FALSE; // recording never waits
 }

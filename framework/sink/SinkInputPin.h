@@ -1,13 +1,15 @@
 // The input pin of CSinkFilter: accepts pushed samples through IMemInputPin
-// and records them (CSampleRecorder), with switches for tests: the media type
-// it accepts, the allocator properties it demands, whether it offers or
-// refuses allocators, a delay per sample, and the answer Receive gives after
-// a number of samples.
+// and records them (CSampleRecorder). It accepts every media type, offers a
+// plain memory allocator, demands no allocator properties and never blocks.
 //
 // Like a renderer it rejects samples while its filter is stopped
 // (VFW_E_WRONG_STATE), while flushing (S_FALSE) and after end of stream
 // (VFW_E_SAMPLE_REJECTED_EOS). It offers no media types of its own, so a
 // connection uses the upstream pin's.
+//
+// To derive (a sink that is slow, picky or fails, for tests): override the
+// IMemInputPin and CBasePin methods and call these for the recording;
+// AcceptSample decides, after the state checks, whether Receive records.
 #pragma once
 
 #include <dshow.h>
@@ -29,24 +31,6 @@ public:
     DECLARE_IUNKNOWN
     // IPin, IQualityControl and IMemInputPin.
     STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
-
-    // Test switches; each may be changed at any time.
-    // Only types that match pmt where it is specified (see
-    // CMediaType::MatchesPartial) are accepted; null accepts any.
-    [[nodiscard]] HRESULT SetAcceptedType(const AM_MEDIA_TYPE* pmt);
-    // GetAllocatorRequirements reports props; the offered allocator grants at
-    // least props; NotifyAllocator refuses (E_FAIL) an allocator whose
-    // properties fall short of them. Null withdraws the demand.
-    void DemandAllocatorProperties(const ALLOCATOR_PROPERTIES* props);
-    // GetAllocator answers VFW_E_NO_ALLOCATOR when not offering (default: offers).
-    void SetOfferAllocator(bool offer);
-    // NotifyAllocator answers hr (a failure refuses every allocator); S_OK default.
-    void SetNotifyAllocatorResult(HRESULT hr);
-    // Each Receive waits this long first (milliseconds; 0 default).
-    void SetReceiveDelay(DWORD ms);
-    // From the (samples + 1)-th Receive on, answer hr without recording
-    // (a failure, or S_FALSE); samples < 0 switches it off (default).
-    void SetReceiveResultAfter(LONG samples, HRESULT hr);
 
     CSampleRecorder& Records() { return m_records; }
     // Every Receive call, accepted or not.
@@ -74,6 +58,12 @@ public:
     STDMETHODIMP ReceiveMultiple(IMediaSample** pSamples, LONG nSamples, LONG* nSamplesProcessed) override;
     STDMETHODIMP ReceiveCanBlock() override;
 
+protected:
+    // Called by Receive for a sample the pin's state lets in: S_OK records
+    // it, anything else is Receive's answer instead. index: the 0-based
+    // number of the Receive call. Here every sample is recorded.
+    virtual HRESULT AcceptSample(IMediaSample* pSample, LONG index);
+
 private:
     // A new stream (or none, when not accepting): no flush, no end yet.
     void StartStream(bool accepting);
@@ -83,20 +73,11 @@ private:
     CSinkFilter* const m_sink; // not owned: the filter owns the pin
     CSampleRecorder m_records;
     std::atomic<LONG> m_receiveCalls{0};
-    std::atomic<DWORD> m_delayMs{0};
-    std::atomic<LONG> m_resultAfter{-1};
-    std::atomic<HRESULT> m_resultAfterCode{S_OK};
-    std::atomic<bool> m_offerAllocator{true};
-    std::atomic<HRESULT> m_notifyResult{S_OK};
 
     // Guarded by m_pLock (the filter's lock).
     bool m_accepting = false; // between Active and Inactive
     bool m_flushing = false;
     bool m_endOfStream = false;
-    bool m_hasAcceptedType = false;
-    CMediaType m_acceptedType;
-    bool m_hasDemand = false;
-    ALLOCATOR_PROPERTIES m_demand{};
     ComPtr<IMemAllocator> m_notified; // the allocator upstream settled on
     BOOL m_notifiedReadOnly = FALSE;
 };

@@ -1,15 +1,15 @@
 // The parser filter streaming in the native graph: a movie in memory (behind
 // a fault-injecting reader) connected to the filter, and recording sinks on
-// the output pins.
+// the output pins (test sinks, whose switches a test may set).
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "framework/sink/SinkFilter.h"
 #include "pins/outpin.h"
 #include "tests/filter/ParserGraph.h"
 #include "tests/support/StreamMovie.h"
+#include "tests/support/TestSinkFilter.h"
 
 class StreamGraphTest : public ParserGraphTest
 {
@@ -28,8 +28,8 @@ protected:
         m_sinks.assign(static_cast<size_t>(outputs), nullptr);
         for (int i : pins)
         {
-            CSinkFilter* sink = nullptr;
-            ASSERT_EQ(CSinkFilter::Create(&sink), S_OK);
+            CTestSinkFilter* sink = nullptr;
+            ASSERT_EQ(CTestSinkFilter::Create(&sink), S_OK);
             m_sinks[static_cast<size_t>(i)] = Add(sink);
             ASSERT_EQ(m_graph->ConnectDirect(m_parser->GetOutputPin(i), sink->Input(), nullptr), S_OK);
         }
@@ -47,5 +47,5 @@ protected:
     std::vector<SinkSampleRecord> Samples(size_t pin) { return m_sinks.at(pin)->Records().Samples(); }
 
     StreamMovie m_movie;
-    std::vector<CSinkFilter*> m_sinks; // per output pin; null when not connected; the graph owns them
+    std::vector<CTestSinkFilter*> m_sinks; // per output pin; null when not connected; the graph owns them
 };

@@ -73,17 +73,17 @@ TEST_F(StreamingTest, EveryConnectedTrackStreamsInFileOrderWithItsTimesThenEnds)
     EXPECT_EQ(sound[1].mediaStop, 1002);
     // Timecode carries its value in its format, no samples; every pin ends.
     EXPECT_EQ(m_sinks[2]->Records().SampleCount(), 0);
-    for (CSinkFilter* sink : m_sinks)
+    for (CTestSinkFilter* sink : m_sinks)
         EXPECT_EQ(sink->Records().EndOfStreamCount(), 1);
     EXPECT_EQ(m_graph->CountEvents(EC_STREAM_ERROR_STOPPED), 0u);
 
     // Positions are not rewound: the next run finds every chunk used and
     // ends each stream at once.
     ASSERT_EQ(m_graph->Stop(), S_OK);
-    for (CSinkFilter* sink : m_sinks)
+    for (CTestSinkFilter* sink : m_sinks)
         sink->Records().Clear();
     ASSERT_EQ(RunToEnd(), EC_COMPLETE);
-    for (CSinkFilter* sink : m_sinks)
+    for (CTestSinkFilter* sink : m_sinks)
     {
         EXPECT_EQ(sink->Records().SampleCount(), 0);
         EXPECT_EQ(sink->Records().EndOfStreamCount(), 1);
@@ -151,7 +151,7 @@ TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndO
             EXPECT_TRUE(e.code != EC_STREAM_ERROR_STOPPED || static_cast<HRESULT>(e.param1) == c.root)
                 << std::hex << e.param1;
         }
-        for (CSinkFilter* sink : m_sinks)
+        for (CTestSinkFilter* sink : m_sinks)
             EXPECT_EQ(sink->Records().EndOfStreamCount(), 0);
     }
 }

@@ -62,7 +62,7 @@ TEST_F(StressTest, RunPauseAndStopAnywhereEndPromptlyAndDeliverEachSampleOnceInO
         TearDown();
         SetUp();
         Build(movie, random() % 3 == 0 ? std::vector<int>{0} : std::vector<int>{});
-        for (CSinkFilter* sink : m_sinks)
+        for (CTestSinkFilter* sink : m_sinks)
         {
             if (!sink)
                 continue;

@@ -1,14 +1,17 @@
 // A push output pin streaming through the native graph into sinks:
 // allocator negotiation, commit and decommit with the filter state, the
 // samples as the sink recorded them, end of stream and EC_COMPLETE, and the
-// sink's test switches (refusals, failures, S_FALSE, delays).
+// test sink's switches (refusals, failures, S_FALSE, delays); the plain
+// recording sink takes whatever comes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
-#include "framework/sink/SinkFilter.h"
+#include "framework/ComPtr.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
+#include "tests/support/TestSinkFilter.h"
 
 namespace {
 
@@ -23,18 +26,18 @@ protected:
         ASSERT_EQ(m_graph->AddFilter(m_source, L"Source"), S_OK);
         m_sink = AddSink(L"Sink");
     }
-    CSinkFilter* AddSink(const wchar_t* name)
+    CTestSinkFilter* AddSink(const wchar_t* name)
     {
-        CSinkFilter* sink = nullptr;
-        EXPECT_EQ(CSinkFilter::Create(&sink), S_OK);
+        CTestSinkFilter* sink = nullptr;
+        EXPECT_EQ(CTestSinkFilter::Create(&sink), S_OK);
         EXPECT_EQ(m_graph->AddFilter(sink, name), S_OK);
         return Own(sink);
     }
-    HRESULT Connect(CPushPin* out, CSinkFilter* sink, const AM_MEDIA_TYPE* pmt = nullptr)
+    HRESULT Connect(CPushPin* out, CTestSinkFilter* sink, const AM_MEDIA_TYPE* pmt = nullptr)
     {
         return m_graph->ConnectDirect(out, sink->Input(), pmt);
     }
-    void ExpectPushedStream(CSinkFilter* sink, LONG count)
+    void ExpectPushedStream(CTestSinkFilter* sink, LONG count)
     {
         const std::vector<SinkSampleRecord> samples = sink->Records().Samples();
         ASSERT_EQ(samples.size(), static_cast<size_t>(count));
@@ -55,7 +58,7 @@ protected:
 
     CTestFilter* m_source = nullptr;
     CPushPin* m_push = nullptr;
-    CSinkFilter* m_sink = nullptr;
+    CTestSinkFilter* m_sink = nullptr;
 };
 
 TEST_F(GraphRunTest, FullRunDeliversEverySampleThenCompletes)
@@ -81,12 +84,42 @@ TEST_F(GraphRunTest, FullRunDeliversEverySampleThenCompletes)
     EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 2u);
 }
 
+TEST_F(GraphRunTest, TheRecordingSinkTakesAnyTypeAndAllocatorAndNeverBlocks)
+{
+    CSinkFilter* recorder = nullptr;
+    ASSERT_EQ(CSinkFilter::Create(&recorder), S_OK);
+    Own(recorder);
+    ASSERT_EQ(m_graph->AddFilter(recorder, L"Recorder"), S_OK);
+    CSinkInputPin* in = recorder->Input();
+    const CMediaType audio = MakeType(MEDIATYPE_Audio, MEDIASUBTYPE_PCM);
+    EXPECT_EQ(in->QueryAccept(&audio), S_OK);
+    EXPECT_EQ(in->ReceiveCanBlock(), S_FALSE);
+    ALLOCATOR_PROPERTIES props{};
+    EXPECT_EQ(in->GetAllocatorRequirements(&props), E_NOTIMPL);
+    ComPtr<IMemAllocator> offered;
+    ASSERT_EQ(in->GetAllocator(offered.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_TRUE(offered);
+    ALLOCATOR_PROPERTIES odd{3, 1000, 8, 4};
+    ASSERT_EQ(offered->SetProperties(&odd, &props), S_OK);
+    EXPECT_EQ(std::memcmp(&props, &odd, sizeof props), 0) << "the offered allocator grants what is asked";
+
+    ASSERT_EQ(m_graph->ConnectDirect(m_push, in, nullptr), S_OK);
+    EXPECT_TRUE(in->GetNotifiedAllocator(&props, nullptr));
+    EXPECT_EQ(props.cBuffers, m_push->request.cBuffers);
+    ASSERT_EQ(m_graph->Run(), S_OK);
+    LONG code = 0;
+    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(recorder->Records().SampleCount(), 8);
+    EXPECT_EQ(in->ReceiveCalls(), 8);
+}
+
 TEST_F(GraphRunTest, CompletionWaitsForEverySink)
 {
     CPushPin* second = m_source->AddPin<CPushPin>(L"Out 2");
     HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     second->gate = gate;
-    CSinkFilter* other = AddSink(L"Other");
+    CTestSinkFilter* other = AddSink(L"Other");
     ASSERT_EQ(Connect(m_push, m_sink), S_OK);
     ASSERT_EQ(Connect(second, other), S_OK);
     other->Input()->SetReceiveDelay(2);

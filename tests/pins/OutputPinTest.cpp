@@ -173,8 +173,8 @@ TEST_F(OutputPinTest, AnAllocatorThatGrantsOtherTermsIsRefused)
     CJournalScope scope(journal);
     Build(VideoSoundTimecode(), {2});
     ALLOCATOR_PROPERTIES demand{16, 4, 4, 0}; // more buffers, aligned to 4
-    CSinkFilter* sink = nullptr;
-    ASSERT_EQ(CSinkFilter::Create(&sink), S_OK);
+    CTestSinkFilter* sink = nullptr;
+    ASSERT_EQ(CTestSinkFilter::Create(&sink), S_OK);
     Add(sink)->Input()->DemandAllocatorProperties(&demand);
     EXPECT_TRUE(FAILED(m_graph->ConnectDirect(m_parser->GetOutputPin(0), sink->Input(), nullptr)));
     EXPECT_FALSE(m_parser->GetOutputPin(0)->IsConnected());

@@ -1,4 +1,4 @@
-#include "framework/sink/SinkAllocator.h"
+#include "tests/support/DemandingAllocator.h"
 
 #include <new>
 
@@ -13,7 +13,7 @@ LONG AtLeast(LONG value, LONG minimum)
 
 } // namespace
 
-HRESULT CSinkAllocator::Create(const ALLOCATOR_PROPERTIES* demand, CSinkAllocator** ppAllocator)
+HRESULT CDemandingAllocator::Create(const ALLOCATOR_PROPERTIES* demand, CDemandingAllocator** ppAllocator)
 {
     if (!ppAllocator)
         return E_POINTER;
@@ -22,16 +22,16 @@ HRESULT CSinkAllocator::Create(const ALLOCATOR_PROPERTIES* demand, CSinkAllocato
     const HRESULT hr = CreateMemoryAllocator(&inner);
     if (FAILED(hr))
         return hr;
-    *ppAllocator = new (std::nothrow) CSinkAllocator(ComPtr<IMemAllocator>::Attach(inner), demand);
+    *ppAllocator = new (std::nothrow) CDemandingAllocator(ComPtr<IMemAllocator>::Attach(inner), demand);
     return *ppAllocator ? S_OK : E_OUTOFMEMORY;
 }
 
-CSinkAllocator::CSinkAllocator(ComPtr<IMemAllocator> inner, const ALLOCATOR_PROPERTIES* demand)
+CDemandingAllocator::CDemandingAllocator(ComPtr<IMemAllocator> inner, const ALLOCATOR_PROPERTIES* demand)
     : m_inner(std::move(inner)), m_hasDemand(demand != nullptr), m_demand(demand ? *demand : ALLOCATOR_PROPERTIES{})
 {
 }
 
-STDMETHODIMP CSinkAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual)
+STDMETHODIMP CDemandingAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual)
 {
     if (!pRequest || !pActual)
         return E_POINTER;
@@ -46,28 +46,28 @@ STDMETHODIMP CSinkAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOC
     return m_inner->SetProperties(&request, pActual);
 }
 
-STDMETHODIMP CSinkAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
+STDMETHODIMP CDemandingAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 {
     return m_inner->GetProperties(pProps);
 }
 
-STDMETHODIMP CSinkAllocator::Commit()
+STDMETHODIMP CDemandingAllocator::Commit()
 {
     return m_inner->Commit();
 }
 
-STDMETHODIMP CSinkAllocator::Decommit()
+STDMETHODIMP CDemandingAllocator::Decommit()
 {
     return m_inner->Decommit();
 }
 
-STDMETHODIMP CSinkAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME* pStartTime,
+STDMETHODIMP CDemandingAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME* pStartTime,
                                        REFERENCE_TIME* pEndTime, DWORD dwFlags)
 {
     return m_inner->GetBuffer(ppBuffer, pStartTime, pEndTime, dwFlags);
 }
 
-STDMETHODIMP CSinkAllocator::ReleaseBuffer(IMediaSample* pBuffer)
+STDMETHODIMP CDemandingAllocator::ReleaseBuffer(IMediaSample* pBuffer)
 {
     return m_inner->ReleaseBuffer(pBuffer);
 }

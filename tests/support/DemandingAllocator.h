@@ -1,7 +1,8 @@
-// The allocator a CSinkFilter offers upstream: a memory allocator that, when
-// the sink demands allocator properties, grants at least the demand in every
-// field whatever it is asked for (as a renderer with buffer needs of its own
-// does), so that a filter which insists on its own properties can be tested.
+// The allocator a CTestSinkInputPin offers upstream: a memory allocator
+// that, when the sink demands allocator properties, grants at least the
+// demand in every field whatever it is asked for (as a renderer with buffer
+// needs of its own does), so that a filter which insists on its own
+// properties can be tested.
 #pragma once
 
 #include <strmif.h>
@@ -9,12 +10,12 @@
 #include "framework/ComPtr.h"
 #include "framework/RefCountedObject.h"
 
-class CSinkAllocator : public CRefCountedObject<IMemAllocator, IID_IMemAllocator>
+class CDemandingAllocator : public CRefCountedObject<IMemAllocator, IID_IMemAllocator>
 {
 public:
     // S_OK with *ppAllocator holding one reference; with demand null it
     // grants exactly what is asked. E_POINTER, E_OUTOFMEMORY.
-    [[nodiscard]] static HRESULT Create(const ALLOCATOR_PROPERTIES* demand, CSinkAllocator** ppAllocator);
+    [[nodiscard]] static HRESULT Create(const ALLOCATOR_PROPERTIES* demand, CDemandingAllocator** ppAllocator);
 
     // Raises each requested field to the demand before passing it on.
     STDMETHODIMP SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCATOR_PROPERTIES* pActual) override;
@@ -26,7 +27,7 @@ public:
     STDMETHODIMP ReleaseBuffer(IMediaSample* pBuffer) override;
 
 private:
-    CSinkAllocator(ComPtr<IMemAllocator> inner, const ALLOCATOR_PROPERTIES* demand);
+    CDemandingAllocator(ComPtr<IMemAllocator> inner, const ALLOCATOR_PROPERTIES* demand);
 
     const ComPtr<IMemAllocator> m_inner; // the memory allocator doing the work
     const bool m_hasDemand;
