@@ -6,8 +6,11 @@ QTP_DEPS_RUN=(g++ cmake ninja-build libgtest-dev)
 # test.sh: the sanitizer builds need nothing more (g++ brings its runtimes);
 # ffmpeg and python3 for the end-to-end test, the rest for bench_parse.
 QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgmock-dev ffmpeg python3 libbenchmark-dev libavformat-dev)
-# .ci/run only: ccache, clang for the fuzzer, mingw-w64 for the Windows compile check.
-QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" ccache clang libclang-rt-14-dev g++-mingw-w64-x86-64)
+# .ci/wine.sh: mingw-w64 (its -posix compiler) for the Windows build, Wine
+# to run it; ffmpeg and python3 for the movies it streams.
+QTP_DEPS_WINE=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 ffmpeg python3)
+# .ci/run: all of the above, ccache, and clang for the fuzzer.
+QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" "${QTP_DEPS_WINE[@]}" ccache clang libclang-rt-14-dev)
 
 # qtp_need PACKAGE...: returns at once when all are installed (or when this is
 # not a Debian machine). Otherwise root installs the missing ones; anyone else

@@ -2,6 +2,7 @@
 """End-to-end check of the parser against ffprobe on movies ffmpeg writes.
 
     python3 tests/e2e/check_movies.py QTGRAPH OUTDIR
+    python3 tests/e2e/check_movies.py --wine QTGRAPH_EXE [--same-as QTGRAPH] OUTDIR
 
 Writes the movies of movies.py into OUTDIR, then for each one compares
 `qtgraph info --json`, `qtgraph chunks --json` and `qtgraph run --json
@@ -12,12 +13,20 @@ blocks, and for video every frame's file offset, size and the MD5 of the
 data its pin delivered; for sound, the chunks must cover ffprobe's packets
 exactly and the pin deliver as many bytes.
 Exits 77 (reported by CTest as skipped) when ffmpeg or ffprobe is missing.
+
+With --wine, the Windows qtgraph.exe runs under Wine (each call under a
+time-out) against the DLL registered there with regsvr32, and only `run` is
+checked (info and chunks read the filter's insides and are native only).
+--same-as also requires the run results, pin by pin and sample by sample, to
+equal those of the native qtgraph named.
 """
 
+import argparse
 import json
+import os
 import subprocess
 import sys
-from typing import Dict, List
+from typing import Dict, List, Optional
 
 import movies
 
@@ -30,6 +39,10 @@ MAJOR_TYPES = {
 # Little-endian integer PCM wider than 16 bits is tagged in24/in32 with an
 # "enda" flag; the parser reports the code reversed.
 LITTLE_ENDIAN_WIDE_PCM = {"pcm_s24le", "pcm_s32le"}
+
+
+# A run under Wine that takes longer than this has hung.
+WINE_SECONDS = 300
 
 
 def run_json(command: List[str]):
@@ -166,6 +179,19 @@ class Checker:
             elif pin["major_type_name"] == "MEDIATYPE_Audio":
                 self.expect(f"{where} bytes", pin["bytes"], sum(int(p["size"]) for p in theirs))
 
+    def check_wine(self, qtgraph_exe: str, native: Optional[str], path: str) -> int:
+        """Returns the number of video frames compared."""
+        probe = run_json(["ffprobe", "-v", "error", "-show_packets", "-show_data_hash", "MD5", "-of", "json", path])
+        windows_path = "Z:" + os.path.abspath(path).replace("/", "\\")
+        run = run_json(["timeout", str(WINE_SECONDS), "wine", qtgraph_exe, "run", "--json", "--samples",
+                        windows_path])
+        self.check_run(run, probe["packets"])
+        if native:
+            theirs = run_json([native, "run", "--json", "--samples", path])
+            for key in ("result", "end_event", "pins"):
+                self.expect(f"run {key} (the native qtgraph's)", run.get(key), theirs.get(key))
+        return sum(1 for p in probe["packets"] if p["codec_type"] == "video")
+
     def check(self, qtgraph: str, path: str) -> int:
         """Returns the number of video frames compared."""
         probe = run_json(["ffprobe", "-v", "error", "-show_streams", "-show_packets", "-show_data_hash", "MD5",
@@ -185,25 +211,34 @@ class Checker:
 
 
 def main(argv: List[str]) -> int:
-    if len(argv) != 3:
-        print(f"usage: {argv[0]} QTGRAPH OUTDIR", file=sys.stderr)
-        return 2
+    parser = argparse.ArgumentParser(description="qtgraph against ffprobe on movies ffmpeg writes")
+    parser.add_argument("--wine", metavar="QTGRAPH_EXE", help="check the Windows qtgraph.exe under Wine")
+    parser.add_argument("--same-as", metavar="QTGRAPH", help="with --wine: the native qtgraph to agree with")
+    parser.add_argument("qtgraph", nargs="?", help="the native qtgraph (without --wine)")
+    parser.add_argument("outdir")
+    args = parser.parse_args(argv[1:])
+    if bool(args.wine) == bool(args.qtgraph):
+        parser.error("give either QTGRAPH or --wine QTGRAPH_EXE")
     missing = movies.missing_tools()
     if missing:
         print(f"SKIPPED: {' and '.join(missing)} not found on PATH (Debian package ffmpeg);"
               " the end-to-end comparison did not run")
         return movies.SKIP
-    qtgraph, outdir = argv[1], argv[2]
-    # qtgraph makes the filter from the registered module (QTP_REGISTRY).
-    registered = subprocess.run([qtgraph, "register"], capture_output=True, text=True)
-    if registered.returncode != 0:
-        print(f"qtgraph register failed: {registered.stderr.strip()}")
-        return 1
+    # qtgraph makes the filter from the registered module (QTP_REGISTRY);
+    # under Wine the caller registered the DLL with regsvr32.
+    for native in filter(None, [args.qtgraph, args.same_as]):
+        registered = subprocess.run([native, "register"], capture_output=True, text=True)
+        if registered.returncode != 0:
+            print(f"qtgraph register failed: {registered.stderr.strip()}")
+            return 1
     failures = []
-    for movie, path in zip(movies.MOVIES, movies.write_movies(outdir)):
+    for movie, path in zip(movies.MOVIES, movies.write_movies(args.outdir)):
         checker = Checker(movie)
         try:
-            frames = checker.check(qtgraph, path)
+            if args.wine:
+                frames = checker.check_wine(args.wine, args.same_as, path)
+            else:
+                frames = checker.check(args.qtgraph, path)
         except (RuntimeError, KeyError, ValueError) as error:
             checker.failures.append(f"{movie.name}: {type(error).__name__}: {error}")
             frames = 0

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The Windows build inside Wine's DirectShow runtime: builds the filter DLL,
+# qtgraph.exe and the checks (cmake --workflow --preset windows), registers
+# the DLL with regsvr32 in a fresh prefix, checks the registry and the filter
+# mapper, connects every output pin to Wine's Sample Grabber and Null
+# Renderer, streams the end-to-end movies through Wine's filter graph
+# (every video frame's MD5 and every sound byte against ffprobe, every
+# sample against the native qtgraph), then unregisters.
+#
+# Needs the native build in build/ (./test.sh makes it) for the comparison.
+# Every wine call runs under a time-out: a hang fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source .ci/deps.sh
+qtp_need "${QTP_DEPS_WINE[@]}"
+
+cmake --workflow --preset windows >/dev/null
+bin=build-windows/bin
+dll=$bin/ostrivel-qtparser.dll
+
+# The DLL must load with nothing beside it: it may import system DLLs only.
+imports=$(x86_64-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ { print $3 }' | sort)
+echo "DLL imports: $(echo $imports)"
+for name in $imports; do
+  case "${name,,}" in
+    kernel32.dll | advapi32.dll | ole32.dll | oleaut32.dll | msvcrt.dll | user32.dll) ;;
+    *) echo "wine.sh: $dll imports $name, which is not a system DLL" >&2; exit 1 ;;
+  esac
+done
+
+export WINEPREFIX=$PWD/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=winealsa.drv=d
+unset DISPLAY
+rm -rf "$WINEPREFIX"
+w() { timeout "${QTP_WINE_SECONDS:-300}" wine "$@"; }
+trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true' EXIT
+w wineboot -i >/dev/null 2>&1
+
+clsid='{5E2B7C41-9A3D-4F6E-B817-2C4D9E0A6F13}'
+# Twice: the second registration must leave one mapper entry.
+w regsvr32 /s "$dll"
+w regsvr32 /s "$dll"
+keys=$(w reg query "HKCR\\CLSID\\$clsid" /s 2>/dev/null | tr -d '\r')
+echo "$keys"
+grep -q 'Ostrivel QuickTime Parser' <<<"$keys"
+grep -q 'ThreadingModel *REG_SZ *Both' <<<"$keys"
+grep -qi 'ostrivel-qtparser.dll' <<<"$keys"
+w "$bin/wine_graph_checks.exe" mapper 1
+
+# Duration through the pins: a movie of 2.5 s reports 2 whole seconds.
+movies=build-windows/movies
+mkdir -p "$movies"
+ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2.5 -c:a pcm_s16be -f mov "$movies/sine-2.5s.mov"
+w "$bin/wine_graph_checks.exe" renderers "Z:$(realpath "$movies/sine-2.5s.mov" | tr / '\\')" 2
+w "$bin/wine_graph_checks.exe" renderers "Z:$(realpath samples/sample.mov | tr / '\\')" 0
+
+QTP_REGISTRY=$PWD/build-windows/native-registry.reg \
+  python3 tests/e2e/check_movies.py --wine "$bin/qtgraph.exe" --same-as build/bin/qtgraph "$movies"
+w "$bin/qtgraph.exe" run samples/sample.mov >/dev/null
+
+w regsvr32 /s /u "$dll"
+if w reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1; then
+  echo "wine.sh: the server key is still there after unregistering" >&2
+  exit 1
+fi
+w "$bin/wine_graph_checks.exe" mapper 0
+echo "wine.sh: the DLL registered, streamed and unregistered under Wine"
