@@ -73,11 +73,21 @@ HRESULT CMovieGraph::Connect()
     const std::vector<ComPtr<IPin>> inputs = PinsOf(*m_parser.Get(), PINDIR_INPUT);
     if (outputs.empty() || inputs.empty())
         return VFW_E_NOT_FOUND;
-    // The one type the source offers, fully specified, so the answer is
-    // the filter's own and not that of a search over types.
+    // The source's first type, fully specified, so the answer is the
+    // filter's own and not that of a search over types. Sources differ in
+    // the subtype (none natively, a private one in Wine's reader).
     CMediaType stream(&MEDIATYPE_Stream);
     stream.SetSubtype(&MEDIASUBTYPE_NULL);
     stream.SetFormatType(&FORMAT_None);
+    ComPtr<IEnumMediaTypes> types;
+    AM_MEDIA_TYPE* offered = nullptr;
+    if (SUCCEEDED(outputs[0]->EnumMediaTypes(types.ReleaseAndGetAddressOf())) &&
+        types->Next(1, &offered, nullptr) == S_OK)
+    {
+        if (offered->majortype == MEDIATYPE_Stream)
+            stream.SetSubtype(&offered->subtype);
+        DeleteMediaType(offered);
+    }
     return m_graph->ConnectDirect(outputs[0].Get(), inputs[0].Get(), &stream);
 }
 
