@@ -7,7 +7,7 @@
 
 #include "diagnostics/Journal.h"
 #include "diagnostics/JournalLine.h"
-#include "framework/posix/Utf8.h"
+#include "tools/WideText.h"
 
 namespace
 {
@@ -51,7 +51,7 @@ std::string ResultWords(HRESULT hr)
     if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
         return "permission denied";
     const _com_error error(hr);
-    return WideToUtf8(Trimmed(error.ErrorMessage()));
+    return ToUtf8(Trimmed(error.ErrorMessage()));
 }
 
 std::string FailureWords(HRESULT hr, const std::vector<JournalRecord>& records)
@@ -65,13 +65,13 @@ std::string FailureWords(HRESULT hr, const std::vector<JournalRecord>& records)
     }
     std::string words;
     for (const std::wstring& reason : reasons)
-        words += (words.empty() ? "" : "; ") + WideToUtf8(reason);
+        words += (words.empty() ? "" : "; ") + ToUtf8(reason);
     if (!words.empty())
         return words;
     words = ResultWords(hr);
     for (const JournalRecord& record : records)
         if (record.type == JournalRecordType::EntryPoint)
-            return words + " in " + WideToUtf8(record.text) + ", which recorded no reason";
+            return words + " in " + ToUtf8(record.text) + ", which recorded no reason";
     return words;
 }
 
@@ -90,5 +90,5 @@ void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const 
         err << " (journal chain " << HresultText(hr) << ')';
     err << ": " << FailureWords(root, records) << '\n';
     for (const JournalRecord& record : records)
-        err << "  " << WideToUtf8(FormatJournalLine(record)) << '\n';
+        err << "  " << ToUtf8(FormatJournalLine(record)) << '\n';
 }

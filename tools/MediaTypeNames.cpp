@@ -3,8 +3,8 @@
 #include <objbase.h>
 #include <uuids.h>
 
-#include "framework/posix/Utf8.h"
 #include "pins/outpin.h"
+#include "tools/WideText.h"
 
 namespace
 {
@@ -44,7 +44,7 @@ const NamedGuid kNames[] = {
 std::string GuidString(const GUID& guid)
 {
     wchar_t text[40];
-    return StringFromGUID2(guid, text, 40) ? WideToUtf8(text) : std::string();
+    return StringFromGUID2(guid, text, 40) ? ToUtf8(text) : std::string();
 }
 
 const char* MediaGuidName(const GUID& guid)

@@ -1,51 +1,52 @@
-// A movie file opened as an application opens it: a filter graph with the
-// file source and the parser filter, the source's output connected to the
-// filter's input, which parses the movie during the connection.
+// A movie file opened as an application opens it, through the graph's COM
+// interfaces alone, the same on both builds: a filter graph
+// (CLSID_FilterGraph) with the file source (CLSID_AsyncReader) and the
+// parser filter, the source's output connected to the filter's input, which
+// parses the movie during the connection.
 #pragma once
 
-#include <windows.h>
+#include <dshow.h>
 
 #include <string>
 #include <vector>
 
-#include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/runtime/FileSourceFilter.h"
-#include "framework/runtime/FilterGraph.h"
-
-class QTMovie;
-class QTTrack;
 
 class CMovieGraph
 {
 public:
     CMovieGraph() = default;
-    // Disconnects and releases the filters.
+    // Stops the graph and releases it, which takes its filters out.
     ~CMovieGraph();
     CMovieGraph(const CMovieGraph&) = delete;
     CMovieGraph& operator=(const CMovieGraph&) = delete;
 
     // Builds the graph and loads path (UTF-8) into the file source: the
-    // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY. The
-    // parser filter comes from its registered module (ParserModule.h); when
-    // it cannot, the failure with ParserProblem() saying why.
+    // load's failure (0x80070002 for a missing file), E_OUTOFMEMORY. When
+    // the parser filter cannot be made, the failure with ParserProblem()
+    // saying why.
     [[nodiscard]] HRESULT Load(const std::string& path);
     const std::string& ParserProblem() const { return m_parserProblem; }
     // Connects the source to the filter: the connection's result, which for
     // a movie that fails to parse is the parse's.
     [[nodiscard]] HRESULT Connect();
 
-    // The movie the connected filter parsed (owned by the filter), or null.
-    QTMovie* Movie() const;
-    // The tracks of the filter's output pins, in pin order.
-    std::vector<QTTrack*> OutputPinTracks() const;
     // The graph and the parser filter, or null before Load.
-    CFilterGraph* Graph() const { return m_graph.Get(); }
-    CRZQTFileParser* Parser() const { return m_parser.Get(); }
+    IGraphBuilder* Graph() const { return m_graph.Get(); }
+    IBaseFilter* Parser() const { return m_parser.Get(); }
+    // The parser's output pins, in its pin order.
+    std::vector<ComPtr<IPin>> OutputPins() const;
+    // The file's length in bytes, as the source reports it; 0 when it does not.
+    LONGLONG FileLength() const;
 
 private:
-    ComPtr<CFilterGraph> m_graph;
-    ComPtr<CFileSourceFilter> m_source;
-    ComPtr<CRZQTFileParser> m_parser;
+    ComPtr<IGraphBuilder> m_graph;
+    ComPtr<IBaseFilter> m_source;
+    ComPtr<IBaseFilter> m_parser;
     std::string m_parserProblem;
 };
+
+// The filter's pins of one direction, in its pin order.
+std::vector<ComPtr<IPin>> PinsOf(IBaseFilter& filter, PIN_DIRECTION direction);
+// The pin's name (IPin::QueryPinInfo) as UTF-8; empty when it gives none.
+std::string PinName(IPin& pin);

@@ -1,8 +1,10 @@
 #include "tools/MovieReport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
-#include "tools/MediaTypeNames.h"
+#include "tools/ReportWriter.h"
 
 namespace
 {
@@ -10,13 +12,6 @@ ReportField Single(const char* title, const char* key, ReportValue value)
 {
     std::string text = ReportText(value);
     return {title, std::move(text), {{key, std::move(value)}}};
-}
-
-std::string Hex(unsigned value, int digits)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
 }
 
 // The four data-format characters as UTF-8 (each byte one character, as the
@@ -112,56 +107,6 @@ const char* TrackKindName(QTTrackKind kind)
     return "none";
 }
 
-std::string ReportText(const ReportValue& value)
-{
-    switch (value.kind)
-    {
-    case ReportValue::Kind::Number: return std::to_string(value.number);
-    case ReportValue::Kind::Bool: return value.number ? "yes" : "no";
-    case ReportValue::Kind::Text: return value.text;
-    case ReportValue::Kind::Real:
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.10g", value.real);
-        return text;
-    }
-    case ReportValue::Kind::Null: break;
-    }
-    return "null";
-}
-
-ReportField NumberField(const char* title, const char* key, LONGLONG value)
-{
-    return Single(title, key, ReportValue::Number(value));
-}
-
-ReportField TextField(const char* title, const char* key, std::string value)
-{
-    return Single(title, key, ReportValue::Text(std::move(value)));
-}
-
-ReportField GuidField(const char* title, const char* key, const char* nameKey, const GUID& guid)
-{
-    const char* name = MediaGuidName(guid);
-    const std::string text = GuidString(guid);
-    return {title,
-            name ? name : text,
-            {{key, ReportValue::Text(text)}, {nameKey, name ? ReportValue::Text(name) : ReportValue::Null()}}};
-}
-
-ReportField PairField(const char* title, const char* separator, const char* keyA, LONGLONG a, const char* keyB,
-                      LONGLONG b)
-{
-    return {title,
-            std::to_string(a) + separator + std::to_string(b),
-            {{keyA, ReportValue::Number(a)}, {keyB, ReportValue::Number(b)}}};
-}
-
-ReportField HexField(const char* title, const char* key, unsigned value, int digits)
-{
-    return {title, Hex(value, digits), {{key, ReportValue::Number(value)}}};
-}
-
 MovieReport BuildMovieReport(const Movie& movie)
 {
     MovieReport report;
@@ -179,4 +124,56 @@ MovieReport BuildMovieReport(const Movie& movie)
         report.tracks.push_back(std::move(fields));
     }
     return report;
+}
+
+void WriteReportText(const MovieReport& report, std::ostream& out)
+{
+    size_t labelWidth = 0;
+    const auto widen = [&](const std::vector<ReportField>& fields) {
+        for (const ReportField& field : fields)
+            labelWidth = std::max(labelWidth, std::strlen(field.title));
+    };
+    widen(report.header);
+    for (const std::vector<ReportField>& track : report.tracks)
+        widen(track);
+    for (const PinReport& pin : report.pins)
+    {
+        widen(pin.fields);
+        widen(pin.format);
+    }
+    WriteTextFields(report.header, labelWidth, out);
+    for (const std::vector<ReportField>& track : report.tracks)
+    {
+        out << '\n';
+        WriteTextFields(track, labelWidth, out);
+    }
+    for (const PinReport& pin : report.pins)
+    {
+        out << '\n';
+        WriteTextFields(pin.fields, labelWidth, out);
+        WriteTextFields(pin.format, labelWidth, out);
+    }
+}
+
+void WriteReportJson(const MovieReport& report, std::ostream& out)
+{
+    out << '{';
+    WriteJsonMembers(report.header, out);
+    out << (report.header.empty() ? "" : ",") << "\"tracks\":[";
+    for (size_t t = 0; t < report.tracks.size(); ++t)
+    {
+        out << (t > 0 ? ",{" : "{");
+        WriteJsonMembers(report.tracks[t], out);
+        out << '}';
+    }
+    out << "],\"pins\":[";
+    for (size_t p = 0; p < report.pins.size(); ++p)
+    {
+        out << (p > 0 ? ",{" : "{");
+        WriteJsonMembers(report.pins[p].fields, out);
+        out << (report.pins[p].fields.empty() ? "" : ",") << "\"format\":{";
+        WriteJsonMembers(report.pins[p].format, out);
+        out << "}}";
+    }
+    out << "]}\n";
 }

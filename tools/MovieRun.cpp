@@ -3,14 +3,12 @@
 #include <chrono>
 
 #include "diagnostics/Journal.h"
-#include "filter/RZQTFileParser.h"
-#include "pins/outpin.h"
+#include "framework/CMediaType.h"
 #include "tools/MovieGraph.h"
-#include "tools/PinReport.h"
 
 namespace
 {
-constexpr DWORD kTickMs = 250; // progress updates and stall checks
+constexpr LONG kEventWaitMs = 100; // progress updates and stall checks
 
 using Clock = std::chrono::steady_clock;
 
@@ -19,19 +17,34 @@ double SecondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The HRESULT an end event carries, as a failure.
-HRESULT EndFailure(const RunOutcome& outcome)
+// The events that end a run; anything else is noted and passed over.
+bool EndsRun(LONG code)
 {
-    for (const GraphEvent& event : outcome.events)
-        if (event.code == outcome.endCode && FAILED(static_cast<HRESULT>(event.param1)))
-            return static_cast<HRESULT>(event.param1);
-    return E_FAIL;
+    return code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_ERRORABORTEX || code == EC_USERABORT ||
+           code == EC_STREAM_ERROR_STOPPED;
+}
+
+// An event's HRESULT parameter: a LONG_PTR that may arrive sign-extended or
+// not, whose low 32 bits are the result.
+HRESULT EventResult(LONG_PTR param)
+{
+    return static_cast<HRESULT>(static_cast<LONG>(static_cast<ULONG>(static_cast<ULONG_PTR>(param) & 0xFFFFFFFFu)));
+}
+
+template <class Interface>
+ComPtr<Interface> Query(IUnknown* object, REFIID riid)
+{
+    ComPtr<Interface> result;
+    if (FAILED(object->QueryInterface(riid, reinterpret_cast<void**>(result.ReleaseAndGetAddressOf()))))
+        result.Reset();
+    return result;
 }
 } // namespace
 
 HRESULT CMovieRun::ConnectSinks(const std::vector<int>& pins, bool allPins, SampleHash hash, bool keepSamples)
 {
-    const int count = m_graph.Parser()->GetPinCount() - 1;
+    const std::vector<ComPtr<IPin>> outputs = m_graph.OutputPins();
+    const int count = static_cast<int>(outputs.size());
     std::vector<int> chosen = pins;
     if (allPins)
         for (int index = 0; index < count; ++index)
@@ -40,7 +53,7 @@ HRESULT CMovieRun::ConnectSinks(const std::vector<int>& pins, bool allPins, Samp
     {
         if (index < 0 || index >= count)
             return E_INVALIDARG;
-        const HRESULT hr = ConnectSink(index);
+        const HRESULT hr = ConnectSink(index, outputs[static_cast<size_t>(index)].Get());
         if (FAILED(hr))
             return hr;
         m_pins.back().sink->Records().Configure(hash, keepSamples);
@@ -48,11 +61,8 @@ HRESULT CMovieRun::ConnectSinks(const std::vector<int>& pins, bool allPins, Samp
     return S_OK;
 }
 
-HRESULT CMovieRun::ConnectSink(int index)
+HRESULT CMovieRun::ConnectSink(int index, IPin* pin)
 {
-    COutputPin* pin = m_graph.Parser()->GetOutputPin(index);
-    if (!pin)
-        return E_INVALIDARG;
     RunPin run;
     run.index = index;
     run.name = PinName(*pin);
@@ -85,6 +95,11 @@ LONGLONG CMovieRun::BytesReceived() const
 RunOutcome CMovieRun::Play(const std::function<void(LONGLONG)>& progress)
 {
     RunOutcome outcome;
+    IGraphBuilder* graph = m_graph.Graph();
+    const ComPtr<IMediaSeeking> seeking = Query<IMediaSeeking>(graph, IID_IMediaSeeking);
+    outcome.hasDuration = seeking && SUCCEEDED(seeking->GetDuration(&outcome.duration));
+    if (!outcome.hasDuration)
+        outcome.duration = 0;
     if (m_pins.empty())
     {
         // A movie without tracks has nothing to play, and a graph without a
@@ -93,31 +108,65 @@ RunOutcome CMovieRun::Play(const std::function<void(LONGLONG)>& progress)
         outcome.result = S_OK;
         return outcome;
     }
-    CFilterGraph& graph = *m_graph.Graph();
+    const ComPtr<IMediaFilter> filter = Query<IMediaFilter>(graph, IID_IMediaFilter);
+    const ComPtr<IMediaControl> control = Query<IMediaControl>(graph, IID_IMediaControl);
+    const ComPtr<IMediaEventEx> events = Query<IMediaEventEx>(graph, IID_IMediaEventEx);
+    if (!filter || !control || !events)
+    {
+        outcome.result = E_NOINTERFACE;
+        return outcome;
+    }
     const Clock::time_point start = Clock::now();
-    HRESULT hr = graph.Pause();
+    // Unclocked, the filters deliver as fast as they can, not at the movie's pace.
+    HRESULT hr = filter->SetSyncSource(nullptr);
     if (SUCCEEDED(hr))
-        hr = graph.Run();
+        hr = control->Run();
+    HRESULT endResult = S_OK;
     if (SUCCEEDED(hr))
-        hr = WaitForEnd(progress, &outcome.endCode);
+        hr = WaitForEnd(events.Get(), progress, &outcome, &endResult);
     outcome.seconds = SecondsSince(start);
-    const HRESULT stopped = graph.Stop();
-    outcome.events = graph.Events();
+    const HRESULT stopped = control->Stop();
+    // What the filters reported while stopping, too.
+    LONG code = 0;
+    LONG_PTR param1 = 0, param2 = 0;
+    while (events->GetEvent(&code, &param1, &param2, 0) == S_OK)
+    {
+        outcome.events.push_back(RunEvent{code, param1, param2});
+        (void)events->FreeEventParams(code, param1, param2); // nothing to do about a failure to free
+    }
     if (FAILED(hr))
         outcome.result = JournalChainError(hr); // a state change's failure may come as its journal chain
     else if (outcome.endCode != EC_COMPLETE)
-        outcome.result = EndFailure(outcome);
+        outcome.result = FAILED(endResult) ? endResult : E_FAIL;
     else
         outcome.result = FAILED(stopped) ? stopped : S_OK;
     return outcome;
 }
 
-HRESULT CMovieRun::WaitForEnd(const std::function<void(LONGLONG)>& progress, LONG* pEndCode)
+HRESULT CMovieRun::WaitForEnd(IMediaEvent* events, const std::function<void(LONGLONG)>& progress,
+                              RunOutcome* outcome, HRESULT* endResult)
 {
     LONGLONG lastBytes = -1;
     Clock::time_point lastArrival = Clock::now();
-    while (m_graph.Graph()->WaitForCompletion(kTickMs, pEndCode) != S_OK)
+    for (;;)
     {
+        LONG code = 0;
+        LONG_PTR param1 = 0, param2 = 0;
+        const HRESULT hr = events->GetEvent(&code, &param1, &param2, kEventWaitMs);
+        if (hr == S_OK)
+        {
+            outcome->events.push_back(RunEvent{code, param1, param2});
+            (void)events->FreeEventParams(code, param1, param2); // nothing to do about a failure to free
+            if (EndsRun(code))
+            {
+                outcome->endCode = code;
+                *endResult = EventResult(param1);
+                return S_OK;
+            }
+            continue;
+        }
+        if (hr != E_ABORT)
+            return hr;
         const LONGLONG bytes = BytesReceived();
         progress(bytes);
         if (bytes != lastBytes)
@@ -130,5 +179,4 @@ HRESULT CMovieRun::WaitForEnd(const std::function<void(LONGLONG)>& progress, LON
             return VFW_E_TIMEOUT;
         }
     }
-    return S_OK;
 }

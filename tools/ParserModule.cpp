@@ -22,7 +22,7 @@ std::string RegistryProblem()
     return CRegistryFile::Read(root, &problem) == ERROR_SUCCESS ? std::string() : problem;
 }
 
-HRESULT CreateParserFilter(ComPtr<CRZQTFileParser>* parser, std::string* problem)
+HRESULT CreateParserFilter(ComPtr<IBaseFilter>* parser, std::string* problem)
 {
     const std::string ours = ModuleBesideProgram();
     std::wstring registered;
@@ -43,9 +43,8 @@ HRESULT CreateParserFilter(ComPtr<CRZQTFileParser>* parser, std::string* problem
                    ", which this qtgraph was built with; register that one with: qtgraph register " + ours;
         return REGDB_E_CLASSNOTREG;
     }
-    ComPtr<IBaseFilter> filter;
     const HRESULT hr = CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                        reinterpret_cast<void**>(filter.ReleaseAndGetAddressOf()));
+                                        reinterpret_cast<void**>(parser->ReleaseAndGetAddressOf()));
     if (FAILED(hr))
     {
         const std::string reason = LastModuleLoadError();
@@ -53,7 +52,12 @@ HRESULT CreateParserFilter(ComPtr<CRZQTFileParser>* parser, std::string* problem
                    ": " + (reason.empty() ? ResultWords(hr) : reason);
         return hr;
     }
-    // The module's CRZQTFileParser is this program's: the same code, checked above.
-    *parser = ComPtr<CRZQTFileParser>(static_cast<CRZQTFileParser*>(filter.Get()));
     return S_OK;
+}
+
+CRZQTFileParser& ParserObject(IBaseFilter& parser)
+{
+    // The module's CRZQTFileParser is this program's: the same code, checked
+    // by CreateParserFilter.
+    return static_cast<CRZQTFileParser&>(parser);
 }

@@ -7,8 +7,8 @@
 
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/posix/Utf8.h"
 #include "pins/outpin.h"
+#include "tools/MovieGraph.h"
 
 namespace
 {
@@ -110,15 +110,4 @@ std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter)
         if (COutputPin* pin = filter.GetOutputPin(index))
             pins.push_back(ReportPin(index, *pin));
     return pins;
-}
-
-std::string PinName(IPin& pin)
-{
-    PIN_INFO info{};
-    if (FAILED(pin.QueryPinInfo(&info)))
-        return {};
-    if (info.pFilter)
-        info.pFilter->Release();
-    info.achName[MAX_PIN_NAME - 1] = L'\0';
-    return WideToUtf8(info.achName);
 }

@@ -17,6 +17,3 @@ class CRZQTFileParser;
 // than its format type's structure, or of a type qtgraph does not know,
 // gives no format fields.
 std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter);
-
-// The pin's name (IPin::QueryPinInfo) as UTF-8; empty when it gives none.
-std::string PinName(IPin& pin);

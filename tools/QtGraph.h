@@ -7,9 +7,11 @@
 //     qtgraph unregister [MODULE]
 //     qtgraph filters [--json]
 //
-// The file is opened through the parser filter, made by its class identifier
-// from the registered module (which must be the one built beside qtgraph): a
-// graph connects a file source to it, and the connection parses the movie.
+// The Windows build has run only (QtGraphCommands.h); any other command is a
+// usage error there. The file is opened through the parser filter, made by its class identifier
+// from the registered module (natively it must be the one built beside
+// qtgraph): a graph connects a file source to it, and the connection parses
+// the movie.
 // register and unregister do what regsvr32 does with a module (by default
 // the one beside qtgraph); filters lists what the filter mapper registered.
 // Exit status 0 on success; 1 when the filter cannot be made (one line on

@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
-                             "       qtgraph chunks [--json] FILE\n"
-                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
-                             "       qtgraph register [MODULE]\n"
-                             "       qtgraph unregister [MODULE]\n"
-                             "       qtgraph filters [--json]\n";
-
 namespace
 {
 // "0,2,5" into ascending pin numbers without repeats; false when it is not

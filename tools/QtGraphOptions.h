@@ -16,6 +16,8 @@ struct QtGraphOptions
     bool allPins = true;    // no --pins
 };
 
+// The usage of this build's commands, one line each (defined with its
+// command table, QtGraphCommands.h).
 extern const char kQtGraphUsage[];
 
 // False for a usage error: no or an unknown command, an unknown option or

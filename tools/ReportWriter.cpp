@@ -1,9 +1,7 @@
 #include "tools/ReportWriter.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace
 {
@@ -43,57 +41,6 @@ void WriteJsonMembers(const std::vector<ReportField>& fields, std::ostream& out)
             separator = ",";
         }
     }
-}
-void WriteReportText(const MovieReport& report, std::ostream& out)
-{
-    size_t labelWidth = 0;
-    const auto widen = [&](const std::vector<ReportField>& fields) {
-        for (const ReportField& field : fields)
-            labelWidth = std::max(labelWidth, std::strlen(field.title));
-    };
-    widen(report.header);
-    for (const std::vector<ReportField>& track : report.tracks)
-        widen(track);
-    for (const PinReport& pin : report.pins)
-    {
-        widen(pin.fields);
-        widen(pin.format);
-    }
-    WriteTextFields(report.header, labelWidth, out);
-    for (const std::vector<ReportField>& track : report.tracks)
-    {
-        out << '\n';
-        WriteTextFields(track, labelWidth, out);
-    }
-    for (const PinReport& pin : report.pins)
-    {
-        out << '\n';
-        WriteTextFields(pin.fields, labelWidth, out);
-        WriteTextFields(pin.format, labelWidth, out);
-    }
-}
-
-void WriteReportJson(const MovieReport& report, std::ostream& out)
-{
-    out << '{';
-    WriteJsonMembers(report.header, out);
-    out << (report.header.empty() ? "" : ",") << "\"tracks\":[";
-    for (size_t t = 0; t < report.tracks.size(); ++t)
-    {
-        out << (t > 0 ? ",{" : "{");
-        WriteJsonMembers(report.tracks[t], out);
-        out << '}';
-    }
-    out << "],\"pins\":[";
-    for (size_t p = 0; p < report.pins.size(); ++p)
-    {
-        out << (p > 0 ? ",{" : "{");
-        WriteJsonMembers(report.pins[p].fields, out);
-        out << (report.pins[p].fields.empty() ? "" : ",") << "\"format\":{";
-        WriteJsonMembers(report.pins[p].format, out);
-        out << "}}";
-    }
-    out << "]}\n";
 }
 
 std::string JsonQuote(const std::string& text)

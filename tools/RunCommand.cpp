@@ -1,15 +1,19 @@
 #include "tools/RunCommand.h"
 
-#include "filter/RZQTFileParser.h"
+#include <algorithm>
+
 #include "tools/FailureWords.h"
+#include "tools/MovieCommand.h"
 #include "tools/MovieRun.h"
 #include "tools/RunProgress.h"
 #include "tools/RunReport.h"
 
+namespace
+{
 int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOptions& options, std::ostream& out,
              std::ostream& err, bool terminal)
 {
-    const int pinCount = graph.Parser()->GetPinCount() - 1;
+    const int pinCount = static_cast<int>(graph.OutputPins().size());
     for (const int pin : options.pins)
     {
         if (pin >= pinCount)
@@ -30,7 +34,7 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
     const size_t before = journal.Records().size();
     RunOutcome outcome;
     {
-        CRunProgress progress(err, terminal, graph.Parser()->GetSourceLength());
+        CRunProgress progress(err, terminal, graph.FileLength());
         outcome = run.Play([&](LONGLONG bytes) { progress.Update(bytes); });
     }
     WriteRunReport(outcome, run.Pins(), {options.json, options.samples, options.hash}, out);
@@ -40,4 +44,12 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
     records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(std::min(before, records.size())));
     WriteFailure(err, "run of " + options.file + " failed", outcome.result, records);
     return 1;
+}
+} // namespace
+
+int RunCommand(const QtGraphOptions& options, std::ostream& out, std::ostream& err, bool terminal)
+{
+    return RunOnMovie(options.file, err, [&](CMovieGraph& graph, const CTeeJournal& journal) {
+        return RunMovie(graph, journal, options, out, err, terminal);
+    });
 }

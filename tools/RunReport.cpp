@@ -54,6 +54,16 @@ std::vector<ReportField> SampleFields(const SinkSampleRecord& s, bool hashed)
     };
 }
 
+// The graph's duration in 100-ns units; null when it gave none.
+ReportField DurationField(const RunOutcome& outcome)
+{
+    if (!outcome.hasDuration)
+        return NullField("duration", "duration");
+    return {"duration",
+            std::to_string(outcome.duration) + " (100-ns units)",
+            {{"duration", ReportValue::Number(outcome.duration)}}};
+}
+
 const char* EventName(LONG code)
 {
     switch (code)
@@ -89,6 +99,7 @@ std::vector<ReportField> RunFields(const RunOutcome& outcome, const std::vector<
         TextField("result", "result", HresultText(outcome.result)),
         TextField("end event", "end_event", EventName(outcome.endCode)),
         {"run time", seconds, {{"seconds", ReportValue::Real(outcome.seconds)}}},
+        DurationField(outcome),
     };
     if (!hashed)
     {
@@ -109,7 +120,7 @@ std::vector<ReportField> RunFields(const RunOutcome& outcome, const std::vector<
     return fields;
 }
 
-void WriteEventsJson(const std::vector<GraphEvent>& events, std::ostream& out)
+void WriteEventsJson(const std::vector<RunEvent>& events, std::ostream& out)
 {
     out << "\"events\":[";
     for (size_t i = 0; i < events.size(); ++i)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/ProcAddress.h"
-#include "framework/runtime/FilterMapper.h"
+#include "framework/runtime/RuntimeClasses.h"
 #include "framework/posix/InprocServer.h"
 
 namespace {
@@ -103,10 +103,11 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID 
         return CO_E_NOTINITIALIZED;
     if (!(context & CLSCTX_INPROC_SERVER))
         return REGDB_E_CLASSNOTREG;
-    if (clsid == CLSID_FilterMapper2)
-        return outer ? CLASS_E_NOAGGREGATION : CFilterMapper::Create(riid, ppv);
+    HRESULT hr = CreateRuntimeObject(clsid, outer, riid, ppv);
+    if (hr != REGDB_E_CLASSNOTREG)
+        return hr;
     IClassFactory* factory = nullptr;
-    HRESULT hr = ServerFactory(clsid, &factory);
+    hr = ServerFactory(clsid, &factory);
     if (FAILED(hr))
         return hr;
     hr = factory->CreateInstance(outer, riid, ppv);

@@ -1,32 +1,13 @@
 #include "framework/runtime/FilterGraph.h"
 
 #include <algorithm>
-#include <chrono>
 #include <new>
 
 #include "framework/CMediaType.h"
+#include "framework/runtime/FileSourceFilter.h"
+#include "framework/runtime/FilterGraphPins.h"
 
 namespace {
-
-std::vector<ComPtr<IPin>> PinsOf(IBaseFilter* filter)
-{
-    std::vector<ComPtr<IPin>> pins;
-    IEnumPins* rawEnum = nullptr;
-    if (FAILED(filter->EnumPins(&rawEnum)) || !rawEnum)
-        return pins;
-    const ComPtr<IEnumPins> pinEnum = ComPtr<IEnumPins>::Attach(rawEnum);
-    IPin* pin = nullptr;
-    while (pinEnum->Next(1, &pin, nullptr) == S_OK)
-        pins.push_back(ComPtr<IPin>::Attach(pin));
-    return pins;
-}
-
-PIN_DIRECTION DirectionOf(IPin* pin)
-{
-    PIN_DIRECTION dir = PINDIR_INPUT;
-    (void)pin->QueryDirection(&dir); // a pin answers this for any valid pointer
-    return dir;
-}
 
 ComPtr<IBaseFilter> FilterOf(IPin* pin)
 {
@@ -36,27 +17,13 @@ ComPtr<IBaseFilter> FilterOf(IPin* pin)
     return ComPtr<IBaseFilter>::Attach(info.pFilter);
 }
 
-ComPtr<IPin> PeerOf(IPin* pin)
-{
-    IPin* peer = nullptr;
-    if (pin->ConnectedTo(&peer) != S_OK)
-        return ComPtr<IPin>();
-    return ComPtr<IPin>::Attach(peer);
-}
-
 // Both sides, as the platform's graph does when a filter leaves it.
 void DisconnectBothSides(IPin* pin)
 {
-    const ComPtr<IPin> peer = PeerOf(pin);
+    const ComPtr<IPin> peer = GraphPinPeer(pin);
     if (peer)
         (void)peer->Disconnect(); // a peer that cannot let go keeps its reference; nothing more to do
     (void)pin->Disconnect();
-}
-
-bool EndsRun(LONG code)
-{
-    return code == EC_ERRORABORT || code == EC_ERRORABORTEX || code == EC_USERABORT ||
-           code == EC_STREAM_ERROR_STOPPED;
 }
 
 } // namespace
@@ -65,15 +32,41 @@ HRESULT CFilterGraph::Create(CFilterGraph** ppGraph)
 {
     if (!ppGraph)
         return E_POINTER;
-    *ppGraph = new (std::nothrow) CFilterGraph();
-    if (!*ppGraph)
+    *ppGraph = nullptr;
+    HRESULT hr = S_OK;
+    CFilterGraph* graph = new (std::nothrow) CFilterGraph(&hr);
+    if (!graph)
         return E_OUTOFMEMORY;
-    (*ppGraph)->NonDelegatingAddRef();
+    graph->NonDelegatingAddRef();
+    if (FAILED(hr))
+    {
+        graph->NonDelegatingRelease();
+        return hr;
+    }
+    *ppGraph = graph;
     return S_OK;
 }
 
-CFilterGraph::CFilterGraph() : CUnknown(L"Filter graph", nullptr)
+HRESULT CFilterGraph::CreateInstance(REFIID riid, void** ppv)
 {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    CFilterGraph* raw = nullptr;
+    const HRESULT hr = Create(&raw);
+    if (FAILED(hr))
+        return hr;
+    const ComPtr<CFilterGraph> graph = ComPtr<CFilterGraph>::Attach(raw);
+    return graph->NonDelegatingQueryInterface(riid, ppv);
+}
+
+CFilterGraph::CFilterGraph(HRESULT* phr)
+    : CUnknown(L"Filter graph", nullptr),
+      m_queued(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_ended(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    if (!m_queued || !m_ended)
+        *phr = E_OUTOFMEMORY;
 }
 
 CFilterGraph::~CFilterGraph()
@@ -85,10 +78,18 @@ STDMETHODIMP CFilterGraph::NonDelegatingQueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
         return E_POINTER;
-    if (riid == IID_IFilterGraph)
-        return GetInterface(static_cast<IFilterGraph*>(this), ppv);
+    if (riid == IID_IFilterGraph || riid == IID_IGraphBuilder)
+        return GetInterface(static_cast<IGraphBuilder*>(this), ppv);
     if (riid == IID_IMediaEventSink)
         return GetInterface(static_cast<IMediaEventSink*>(this), ppv);
+    if (riid == IID_IMediaControl || riid == IID_IDispatch)
+        return GetInterface(static_cast<IMediaControl*>(this), ppv);
+    if (riid == IID_IMediaEvent || riid == IID_IMediaEventEx)
+        return GetInterface(static_cast<IMediaEventEx*>(this), ppv);
+    if (riid == IID_IMediaFilter || riid == IID_IPersist)
+        return GetInterface(static_cast<IMediaFilter*>(this), ppv);
+    if (riid == IID_IMediaSeeking)
+        return GetInterface(static_cast<IMediaSeeking*>(this), ppv);
     return CUnknown::NonDelegatingQueryInterface(riid, ppv);
 }
 
@@ -147,7 +148,7 @@ STDMETHODIMP CFilterGraph::RemoveFilter(IBaseFilter* pFilter)
                                  [&](const Entry& entry) { return entry.filter.Get() == pFilter; });
     if (it == m_filters.end())
         return VFW_E_NOT_FOUND;
-    for (const ComPtr<IPin>& pin : PinsOf(pFilter))
+    for (const ComPtr<IPin>& pin : GraphPinsOf(pFilter))
         DisconnectBothSides(pin.Get());
     (void)pFilter->JoinFilterGraph(nullptr, nullptr); // leaving cannot fail in a way we could undo
     m_filters.erase(it);
@@ -187,7 +188,7 @@ STDMETHODIMP CFilterGraph::ConnectDirect(IPin* ppinOut, IPin* ppinIn, const AM_M
     const ComPtr<IBaseFilter> target = FilterOf(ppinIn);
     if (!source || !target || !Contains(source.Get()) || !Contains(target.Get()))
         return VFW_E_NOT_IN_GRAPH;
-    if (DirectionOf(ppinOut) != PINDIR_OUTPUT || DirectionOf(ppinIn) != PINDIR_INPUT)
+    if (GraphPinDirection(ppinOut) != PINDIR_OUTPUT || GraphPinDirection(ppinIn) != PINDIR_INPUT)
         return VFW_E_INVALID_DIRECTION;
     return ppinOut->Connect(ppinIn, pmt);
 }
@@ -196,14 +197,14 @@ STDMETHODIMP CFilterGraph::Reconnect(IPin* ppin)
 {
     if (!ppin)
         return E_POINTER;
-    const ComPtr<IPin> peer = PeerOf(ppin);
+    const ComPtr<IPin> peer = GraphPinPeer(ppin);
     if (!peer)
         return VFW_E_NOT_CONNECTED;
     CMediaType type;
     HRESULT hr = ppin->ConnectionMediaType(&type);
     if (FAILED(hr))
         return hr;
-    IPin* out = DirectionOf(ppin) == PINDIR_OUTPUT ? ppin : peer.Get();
+    IPin* out = GraphPinDirection(ppin) == PINDIR_OUTPUT ? ppin : peer.Get();
     IPin* in = out == ppin ? peer.Get() : ppin;
     hr = in->Disconnect();
     if (SUCCEEDED(hr))
@@ -232,30 +233,52 @@ STDMETHODIMP CFilterGraph::SetDefaultSyncSource()
     return S_OK;
 }
 
-STDMETHODIMP CFilterGraph::Notify(LONG EventCode, LONG_PTR EventParam1, LONG_PTR EventParam2)
+STDMETHODIMP CFilterGraph::Connect(IPin* ppinOut, IPin* ppinIn)
 {
-    std::lock_guard<std::mutex> lock(m_eventLock);
-    try
-    {
-        m_events.push_back(GraphEvent{EventCode, EventParam1, EventParam2});
-        // EC_COMPLETE names its sender; only the run's sinks count, once each.
-        if (EventCode == EC_COMPLETE &&
-            std::find(m_sinks.begin(), m_sinks.end(), EventParam2) != m_sinks.end() &&
-            std::find(m_completedSinks.begin(), m_completedSinks.end(), EventParam2) == m_completedSinks.end())
-            m_completedSinks.push_back(EventParam2);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return E_OUTOFMEMORY;
-    }
-    if (m_endCode == 0)
-    {
-        if (EndsRun(EventCode))
-            m_endCode = EventCode;
-        else if (EventCode == EC_COMPLETE && !m_sinks.empty() && m_completedSinks.size() == m_sinks.size())
-            m_endCode = EC_COMPLETE;
-    }
-    m_eventChanged.notify_all();
+    return ConnectDirect(ppinOut, ppinIn, nullptr);
+}
+
+STDMETHODIMP CFilterGraph::Render(IPin* ppinOut)
+{
+    return ppinOut ? VFW_E_CANNOT_RENDER : E_POINTER;
+}
+
+STDMETHODIMP CFilterGraph::RenderFile(LPCWSTR, LPCWSTR)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CFilterGraph::AddSourceFilter(LPCWSTR lpcwstrFileName, LPCWSTR lpcwstrFilterName, IBaseFilter** ppFilter)
+{
+    if (!lpcwstrFileName || !ppFilter)
+        return E_POINTER;
+    *ppFilter = nullptr;
+    CFileSourceFilter* raw = nullptr;
+    HRESULT hr = CFileSourceFilter::Create(&raw);
+    if (FAILED(hr))
+        return hr;
+    const ComPtr<CFileSourceFilter> source = ComPtr<CFileSourceFilter>::Attach(raw);
+    hr = source->Load(lpcwstrFileName, nullptr);
+    if (SUCCEEDED(hr))
+        hr = AddFilter(source.Get(), lpcwstrFilterName ? lpcwstrFilterName : lpcwstrFileName);
+    if (FAILED(hr))
+        return hr;
+    *ppFilter = source.CopyOut();
+    return S_OK;
+}
+
+STDMETHODIMP CFilterGraph::SetLogFile(DWORD_PTR)
+{
+    return S_OK;
+}
+
+STDMETHODIMP CFilterGraph::Abort()
+{
+    return S_OK;
+}
+
+STDMETHODIMP CFilterGraph::ShouldOperationContinue()
+{
     return S_OK;
 }
 
@@ -270,11 +293,11 @@ std::vector<IBaseFilter*> CFilterGraph::DownstreamFirst() const
             std::find(visiting.begin(), visiting.end(), filter) != visiting.end())
             return;
         visiting.push_back(filter);
-        for (const ComPtr<IPin>& pin : PinsOf(filter))
+        for (const ComPtr<IPin>& pin : GraphPinsOf(filter))
         {
-            if (DirectionOf(pin.Get()) != PINDIR_OUTPUT)
+            if (GraphPinDirection(pin.Get()) != PINDIR_OUTPUT)
                 continue;
-            const ComPtr<IPin> peer = PeerOf(pin.Get());
+            const ComPtr<IPin> peer = GraphPinPeer(pin.Get());
             const ComPtr<IBaseFilter> downstream = peer ? FilterOf(peer.Get()) : ComPtr<IBaseFilter>();
             if (downstream && Contains(downstream.Get()))
                 self(self, downstream.Get());
@@ -294,11 +317,11 @@ std::vector<LONG_PTR> CFilterGraph::Sinks() const
     {
         bool hasOutput = false;
         bool connectedInput = false;
-        for (const ComPtr<IPin>& pin : PinsOf(entry.filter.Get()))
+        for (const ComPtr<IPin>& pin : GraphPinsOf(entry.filter.Get()))
         {
-            if (DirectionOf(pin.Get()) == PINDIR_OUTPUT)
+            if (GraphPinDirection(pin.Get()) == PINDIR_OUTPUT)
                 hasOutput = true;
-            else if (PeerOf(pin.Get()))
+            else if (GraphPinPeer(pin.Get()))
                 connectedInput = true;
         }
         if (connectedInput && !hasOutput)
@@ -307,124 +330,13 @@ std::vector<LONG_PTR> CFilterGraph::Sinks() const
     return sinks;
 }
 
-void CFilterGraph::StartRun()
-{
-    std::vector<LONG_PTR> sinks = Sinks();
-    std::lock_guard<std::mutex> lock(m_eventLock);
-    m_completedSinks.clear();
-    m_sinks.swap(sinks);
-    m_endCode = 0;
-}
-
-HRESULT CFilterGraph::StopAll()
-{
-    HRESULT result = S_OK;
-    for (IBaseFilter* filter : DownstreamFirst())
-    {
-        const HRESULT hr = filter->Stop();
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    }
-    m_state = State_Stopped;
-    return result;
-}
-
-template <class Change>
-HRESULT CFilterGraph::ChangeEveryFilter(Change change)
-{
-    for (IBaseFilter* filter : DownstreamFirst())
-    {
-        const HRESULT hr = change(filter);
-        if (FAILED(hr))
-        {
-            (void)StopAll(); // the failure of the change is the one to report
-            return hr;
-        }
-    }
-    return S_OK;
-}
-
-HRESULT CFilterGraph::Pause()
-{
-    CAutoLock lock(&m_lock);
-    if (m_state == State_Stopped)
-        StartRun();
-    const HRESULT hr = ChangeEveryFilter([](IBaseFilter* filter) { return filter->Pause(); });
-    if (FAILED(hr))
-        return hr;
-    m_state = State_Paused;
-    return S_OK;
-}
-
-HRESULT CFilterGraph::Run()
-{
-    CAutoLock lock(&m_lock);
-    if (m_state == State_Stopped)
-    {
-        const HRESULT hr = Pause();
-        if (FAILED(hr))
-            return hr;
-    }
-    // No clock: stream time starts at 0.
-    const HRESULT hr = ChangeEveryFilter([](IBaseFilter* filter) { return filter->Run(0); });
-    if (FAILED(hr))
-        return hr;
-    m_state = State_Running;
-    return S_OK;
-}
-
-HRESULT CFilterGraph::Stop()
-{
-    CAutoLock lock(&m_lock);
-    return StopAll();
-}
-
-FILTER_STATE CFilterGraph::State()
-{
-    CAutoLock lock(&m_lock);
-    return m_state;
-}
-
-HRESULT CFilterGraph::WaitForCompletion(DWORD msTimeout, LONG* pEvCode)
-{
-    if (!pEvCode)
-        return E_POINTER;
-    std::unique_lock<std::mutex> lock(m_eventLock);
-    const auto ended = [&] { return m_endCode != 0; };
-    if (msTimeout == INFINITE)
-        m_eventChanged.wait(lock, ended);
-    else
-        (void)m_eventChanged.wait_for(lock, std::chrono::milliseconds(msTimeout), ended);
-    *pEvCode = m_endCode;
-    return m_endCode != 0 ? S_OK : E_ABORT;
-}
-
-std::vector<GraphEvent> CFilterGraph::Events() const
-{
-    std::lock_guard<std::mutex> lock(m_eventLock);
-    return m_events;
-}
-
-size_t CFilterGraph::CountEvents(LONG code) const
-{
-    std::lock_guard<std::mutex> lock(m_eventLock);
-    return static_cast<size_t>(std::count_if(m_events.begin(), m_events.end(),
-                                             [&](const GraphEvent& event) { return event.code == code; }));
-}
-
-void CFilterGraph::ClearEvents()
-{
-    std::lock_guard<std::mutex> lock(m_eventLock);
-    m_events.clear();
-}
-
 void CFilterGraph::Clear()
 {
     CAutoLock lock(&m_lock);
     (void)StopAll(); // teardown goes on whatever a filter answers
     for (const Entry& entry : m_filters)
     {
-        for (const ComPtr<IPin>& pin : PinsOf(entry.filter.Get()))
+        for (const ComPtr<IPin>& pin : GraphPinsOf(entry.filter.Get()))
             DisconnectBothSides(pin.Get());
     }
     for (const Entry& entry : m_filters)

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "control.h"
 #include "evcode.h"
 #include "objbase.h"
 #include "strmif.h"

@@ -41,7 +41,9 @@ HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
 void CoUninitialize();
 
 // Creates an object of clsid: one the runtime provides itself (the filter
-// mapper, CLSID_FilterMapper2), else one of the registered in-process server
+// graph, the file source, the memory allocator and the filter mapper:
+// CLSID_FilterGraph, CLSID_AsyncReader, CLSID_MemoryAllocator,
+// CLSID_FilterMapper2), else one of the registered in-process server
 // (HKEY_CLASSES_ROOT\CLSID\{clsid}\InprocServer32), whose module is loaded
 // once and asked for the class factory with DllGetClassObject; then the
 // factory's CreateInstance. REGDB_E_CLASSNOTREG for a class that is not

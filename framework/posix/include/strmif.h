@@ -124,6 +124,12 @@ typedef enum AM_SEEKING_SeekingCapabilities
     AM_SEEKING_Source = 0x100
 } AM_SEEKING_SEEKING_CAPABILITIES;
 
+// IMediaEventEx::SetNotifyFlags: no event handle signalled, no events queued.
+enum tagAM_MEDIAEVENT_FLAGS
+{
+    AM_MEDIAEVENT_NONOTIFY = 0x1
+};
+
 // Filter registration data, as the filter mapper takes it.
 enum
 {
@@ -214,6 +220,7 @@ QTP_DEFINE_GUID(IID_IMediaFilter, 0x56A86899, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 
 QTP_DEFINE_GUID(IID_IMediaSample, 0x56A8689A, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IMemAllocator, 0x56A8689C, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IMemInputPin, 0x56A8689D, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
+QTP_DEFINE_GUID(IID_IGraphBuilder, 0x56A868A9, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IFilterGraph, 0x56A8689F, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
 QTP_DEFINE_GUID(IID_IEnumMediaTypes, 0x89C31040, 0x846B, 0x11CE, 0x97, 0xD3, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A);
 QTP_DEFINE_GUID(IID_IMediaEventSink, 0x56A868A2, 0x0AD4, 0x11CE, 0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70);
@@ -275,6 +282,18 @@ struct IFilterGraph : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() = 0;
 };
 typedef IFilterGraph* PFILTERGRAPH;
+
+struct IGraphBuilder : public IFilterGraph
+{
+    virtual HRESULT STDMETHODCALLTYPE Connect(IPin* ppinOut, IPin* ppinIn) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Render(IPin* ppinOut) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR lpcwstrFile, LPCWSTR lpcwstrPlayList) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR lpcwstrFileName, LPCWSTR lpcwstrFilterName,
+                                                      IBaseFilter** ppFilter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetLogFile(DWORD_PTR hFile) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Abort() = 0;
+    virtual HRESULT STDMETHODCALLTYPE ShouldOperationContinue() = 0;
+};
 
 struct IEnumFilters : public IUnknown
 {
