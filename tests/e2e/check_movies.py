@@ -188,7 +188,7 @@ class Checker:
         self.check_run(run, probe["packets"])
         if native:
             theirs = run_json([native, "run", "--json", "--samples", path])
-            for key in ("result", "end_event", "pins"):
+            for key in ("result", "end_event", "duration", "pins"):
                 self.expect(f"run {key} (the native qtgraph's)", run.get(key), theirs.get(key))
         return sum(1 for p in probe["packets"] if p["codec_type"] == "video")
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "framework/ComPtr.h"
+#include "framework/sink/SinkFilter.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
 
@@ -450,3 +451,27 @@ TEST(RuntimeClassesTest, FileSourceLoadsThroughIFileSourceFilter)
 }
 
 } // namespace
+
+TEST_F(GraphInterfacesTest, TheRecordingSinkIsARendererThatAsksItsUpstreamPinToSeek)
+{
+    CSinkFilter* recorder = nullptr;
+    ASSERT_EQ(CSinkFilter::Create(&recorder), S_OK);
+    Own(recorder);
+    ASSERT_EQ(m_graph->AddFilter(recorder, L"Recorder"), S_OK);
+    EXPECT_EQ(Query<IAMFilterMiscFlags>(static_cast<IBaseFilter*>(recorder), IID_IAMFilterMiscFlags)->GetMiscFlags(),
+              static_cast<ULONG>(AM_FILTER_MISC_FLAGS_IS_RENDERER));
+    const ComPtr<IMediaSeeking> seeking = Query<IMediaSeeking>(static_cast<IBaseFilter*>(recorder), IID_IMediaSeeking);
+    LONGLONG duration = -1;
+    EXPECT_EQ(seeking->GetDuration(&duration), E_NOTIMPL) << "unconnected";
+
+    CSeekingPin* upstream = m_outputs.at(Add(L"Source", false, true));
+    ASSERT_EQ(m_graph->ConnectDirect(upstream, recorder->Input(), nullptr), S_OK);
+    upstream->duration = 40000000;
+    EXPECT_EQ(seeking->GetDuration(&duration), S_OK);
+    EXPECT_EQ(duration, 40000000);
+    upstream->durationResult = E_FAIL;
+    EXPECT_EQ(seeking->GetDuration(&duration), E_FAIL) << "the upstream pin's answer, as it is";
+    EXPECT_EQ(seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME), S_OK);
+    EXPECT_EQ(seeking->SetRate(2.0), E_NOTIMPL);
+    EXPECT_EQ(upstream->durationCalls, 2);
+}
