@@ -61,27 +61,48 @@ protected:
     CTestSinkFilter* m_sink = nullptr;
 };
 
-TEST_F(GraphRunTest, FullRunDeliversEverySampleThenCompletes)
+TEST_F(GraphRunTest, TheSinksAnswerDecidesHowFarEachRunGoesAndHowItEnds)
 {
+    struct Case
+    {
+        const char* what;
+        LONG answerAfter; // samples taken before the sink answers otherwise; -1 never
+        HRESULT answer;   // Receive's answer from then on, and the push pin's last result
+        LONG code;        // the event that ends the run
+        LONG taken;       // samples recorded
+    };
+    const Case cases[] = {
+        {"every sample is taken", -1, S_OK, EC_COMPLETE, 8},
+        {"a second run starts afresh", -1, S_OK, EC_COMPLETE, 8},
+        {"a failure ends the stream", 3, VFW_E_RUNTIME_ERROR, EC_ERRORABORT, 3},
+        {"S_FALSE stops delivery but not the stream", 2, S_FALSE, EC_COMPLETE, 2},
+    };
     ASSERT_EQ(Connect(m_push, m_sink), S_OK);
-    ASSERT_EQ(m_graph->Run(), S_OK);
-    LONG code = 0;
-    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
-    EXPECT_EQ(code, EC_COMPLETE);
-    EXPECT_EQ(m_push->pushResult.load(), S_OK);
-    ExpectPushedStream(m_sink, 8);
-    EXPECT_EQ(m_sink->Records().EndOfStreamCount(), 1);
-    EXPECT_EQ(m_sink->Records().NewSegmentCount() + m_sink->Records().BeginFlushCount(), 0);
-
-    EXPECT_EQ(m_graph->Events().at(0).param2, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(m_sink)));
-
-    // A second run starts afresh.
-    ASSERT_EQ(m_graph->Stop(), S_OK);
-    m_sink->Records().Clear();
-    ASSERT_EQ(m_graph->Run(), S_OK);
-    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
-    ExpectPushedStream(m_sink, 8);
-    EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), 2u);
+    for (const Case& c : cases)
+    {
+        const LONG calls = m_sink->Input()->ReceiveCalls(); // the switch counts every Receive so far
+        m_sink->Input()->SetReceiveResultAfter(c.answerAfter < 0 ? -1 : calls + c.answerAfter, c.answer);
+        m_sink->Records().Clear();
+        m_graph->ClearEvents();
+        ASSERT_EQ(m_graph->Run(), S_OK) << c.what;
+        LONG code = 0;
+        ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK) << c.what;
+        EXPECT_EQ(code, c.code) << c.what;
+        EXPECT_EQ(m_push->pushResult.load(), c.answer) << c.what;
+        ExpectPushedStream(m_sink, c.taken);
+        EXPECT_EQ(m_sink->Input()->ReceiveCalls() - calls, c.taken + (c.answer != S_OK ? 1 : 0)) << c.what;
+        EXPECT_EQ(m_sink->Records().EndOfStreamCount(), FAILED(c.answer) ? 0 : 1) << c.what;
+        EXPECT_EQ(m_sink->Records().NewSegmentCount() + m_sink->Records().BeginFlushCount(), 0) << c.what;
+        EXPECT_EQ(m_graph->CountEvents(EC_COMPLETE), c.code == EC_COMPLETE ? 1u : 0u) << c.what;
+        const GraphEvent first = m_graph->Events().at(0);
+        EXPECT_EQ(first.code, c.code) << c.what;
+        EXPECT_EQ(first.param1, FAILED(c.answer) ? c.answer : S_OK) << c.what;
+        if (c.code == EC_COMPLETE)
+        {
+            EXPECT_EQ(first.param2, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(m_sink))) << c.what;
+        }
+        ASSERT_EQ(m_graph->Stop(), S_OK);
+    }
 }
 
 TEST_F(GraphRunTest, TheRecordingSinkTakesAnyTypeAndAllocatorAndNeverBlocks)
@@ -141,34 +162,6 @@ TEST_F(GraphRunTest, CompletionWaitsForEverySink)
     CloseHandle(gate);
 }
 
-TEST_F(GraphRunTest, SinkFailureEndsTheStream)
-{
-    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
-    m_sink->Input()->SetReceiveResultAfter(3, VFW_E_RUNTIME_ERROR);
-    ASSERT_EQ(m_graph->Run(), S_OK);
-    LONG code = 0;
-    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
-    EXPECT_EQ(code, EC_ERRORABORT);
-    EXPECT_EQ(m_push->pushResult.load(), VFW_E_RUNTIME_ERROR);
-    ExpectPushedStream(m_sink, 3);
-    EXPECT_EQ(m_sink->Input()->ReceiveCalls(), 4);
-    EXPECT_EQ(m_sink->Records().EndOfStreamCount(), 0);
-    EXPECT_EQ(m_graph->Events().at(0).param1, VFW_E_RUNTIME_ERROR);
-}
-
-TEST_F(GraphRunTest, SinkSayingFalseStopsDeliveryButNotTheStream)
-{
-    ASSERT_EQ(Connect(m_push, m_sink), S_OK);
-    m_sink->Input()->SetReceiveResultAfter(2, S_FALSE);
-    ASSERT_EQ(m_graph->Run(), S_OK);
-    LONG code = 0;
-    ASSERT_EQ(m_graph->WaitForCompletion(10000, &code), S_OK);
-    EXPECT_EQ(code, EC_COMPLETE);
-    EXPECT_EQ(m_push->pushResult.load(), S_FALSE);
-    ExpectPushedStream(m_sink, 2);
-    EXPECT_EQ(m_sink->Input()->ReceiveCalls(), 3);
-}
-
 TEST_F(GraphRunTest, EndOfStreamWhilePausedCompletesOnRun)
 {
     m_push->samplesToPush = 0;
@@ -207,18 +200,18 @@ TEST_F(GraphRunTest, AllocatorIsCommittedOnlyWhileActive)
     EXPECT_EQ(m_push->DeliverEndOfStream(), VFW_E_NOT_CONNECTED);
 }
 
-TEST_F(GraphRunTest, DownstreamRequirementsReachDecideBufferSize)
+TEST_F(GraphRunTest, AllocatorNegotiationAndRefusals)
 {
-    const ALLOCATOR_PROPERTIES demand{6, 8192, 16, 0};
-    m_sink->Input()->DemandAllocatorProperties(&demand);
+    const CMediaType type = m_push->type;
+
+    // Downstream requirements reach DecideBufferSize.
+    const ALLOCATOR_PROPERTIES needs{6, 8192, 16, 0};
+    m_sink->Input()->DemandAllocatorProperties(&needs);
     ASSERT_EQ(Connect(m_push, m_sink), S_OK);
     EXPECT_EQ(m_push->requirement.cbAlign, 16);
     EXPECT_EQ(m_push->actual.cBuffers, 6);
-}
-
-TEST_F(GraphRunTest, AllocatorRefusals)
-{
-    const CMediaType type = m_push->type;
+    ASSERT_EQ(m_graph->Disconnect(m_push), S_OK);
+    ASSERT_EQ(m_graph->Disconnect(m_sink->Input()), S_OK);
 
     // A pin that insists on its own properties meets a sink that grants
     // more: its own allocator is tried next, which the sink refuses.

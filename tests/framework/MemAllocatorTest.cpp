@@ -4,7 +4,6 @@
 #include <dshow.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include "framework/CCritSec.h"
 #include "framework/CMediaType.h"
 #include "framework/CreateMemoryAllocator.h"
+#include "tests/support/BlockingCall.h"
 
 namespace {
 
@@ -105,32 +105,28 @@ TEST_F(MemAllocatorTest, GetBufferBlocksWhileEveryBufferIsOutUntilOneComesBack)
     IMediaSample* none = nullptr;
     EXPECT_EQ(m_allocator->GetBuffer(&none, nullptr, nullptr, AM_GBF_NOWAIT), VFW_E_TIMEOUT);
 
-    std::atomic<IMediaSample*> third{nullptr};
-    std::thread waiter([&] { third = Get(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(third.load(), nullptr) << "GetBuffer returned while every buffer was out";
+    IMediaSample* third = nullptr;
+    BlockingCall waiter([&] { third = Get(); });
+    EXPECT_TRUE(waiter.Blocks()) << "GetBuffer returned while every buffer was out";
     second->Release();
-    waiter.join();
-    EXPECT_EQ(third.load(), second) << "the buffer released is the one handed out";
+    waiter.Join();
+    ASSERT_EQ(third, second) << "the buffer released is the one handed out";
     first->Release();
-    third.load()->Release();
+    third->Release();
 }
 
 TEST_F(MemAllocatorTest, DecommitWakesABlockedCallerAndFreesBuffersWhenTheyComeBack)
 {
     Configure(1, 16);
     IMediaSample* out = Get();
-    std::atomic<HRESULT> blocked{S_FALSE};
-    std::thread waiter([&] {
-        IMediaSample* s = nullptr;
-        blocked = m_allocator->GetBuffer(&s, nullptr, nullptr, 0);
-        EXPECT_EQ(s, nullptr);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(blocked.load(), S_FALSE);
+    HRESULT blocked = S_FALSE;
+    IMediaSample* none = out;
+    BlockingCall waiter([&] { blocked = m_allocator->GetBuffer(&none, nullptr, nullptr, 0); });
+    EXPECT_TRUE(waiter.Blocks()) << "GetBuffer returned while the only buffer was out";
     EXPECT_EQ(m_allocator->Decommit(), S_OK);
-    waiter.join();
-    EXPECT_EQ(blocked.load(), VFW_E_NOT_COMMITTED);
+    waiter.Join();
+    EXPECT_EQ(blocked, VFW_E_NOT_COMMITTED);
+    EXPECT_EQ(none, nullptr);
 
     // New properties wait for the sample still out to come back.
     ALLOCATOR_PROPERTIES request{2, 32, 1, 0};
