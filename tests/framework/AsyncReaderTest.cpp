@@ -17,6 +17,7 @@
 #include "framework/runtime/FileAsyncReader.h"
 #include "tests/support/MemoryAsyncReader.h"
 #include "framework/posix/Utf8.h"
+#include "tests/support/TempFile.h"
 
 namespace {
 
@@ -34,22 +35,6 @@ std::vector<BYTE> Pattern(size_t size)
         data[i] = PatternByte(static_cast<LONGLONG>(i));
     return data;
 }
-
-// A temporary file, removed with the object.
-struct TempFile
-{
-    std::string path;
-    explicit TempFile(const std::vector<BYTE>& data)
-    {
-        char name[] = "/tmp/qtp-reader-XXXXXX";
-        const int fd = mkstemp(name);
-        EXPECT_GE(fd, 0);
-        path = name;
-        EXPECT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-        close(fd);
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-};
 
 // A fault-injecting reader over a memory reader of data; null on failure.
 CFaultInjectingReader* MakeFaultInjecting(const std::vector<BYTE>& data)
@@ -83,7 +68,7 @@ const ReaderKind kKinds[] = {
      [](const std::vector<BYTE>& data, std::unique_ptr<TempFile>& file) -> CAsyncReaderBase* {
          file = std::make_unique<TempFile>(data);
          CFileAsyncReader* reader = nullptr;
-         EXPECT_EQ(CFileAsyncReader::Create(Utf8ToWide(file->path).c_str(), &reader), S_OK);
+         EXPECT_EQ(CFileAsyncReader::Create(file->WidePath().c_str(), &reader), S_OK);
          return reader;
      }},
     // With no fault set it must pass everything through unchanged.

@@ -8,19 +8,13 @@
 #include "framework/ComPtr.h"
 #include "framework/DllSetup.h"
 #include "framework/runtime/FilterMapperStore.h"
+#include "tests/support/ComScope.h"
 #include "tests/support/TempRegistry.h"
 
 namespace {
 
 QTP_DEFINE_GUID(CLSID_TestFilter, 0x1D2E3F60, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
 QTP_DEFINE_GUID(MEDIASUBTYPE_Test, 0x1D2E3F61, 0x1111, 0x2222, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA);
-
-class CComScope
-{
-public:
-    CComScope() { EXPECT_EQ(S_OK, CoInitialize(nullptr)); }
-    ~CComScope() { CoUninitialize(); }
-};
 
 // Registers CLSID_TestFilter as served by the module at path.
 void RegisterTestServer(const std::wstring& path)

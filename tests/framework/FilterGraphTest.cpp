@@ -8,35 +8,7 @@
 
 namespace {
 
-class FilterGraphTest : public GraphTest
-{
-protected:
-    // A filter in the graph with an input pin "In" and/or an output pin "Out".
-    CTestFilter* Add(const std::wstring& name, bool in, bool out)
-    {
-        CTestFilter* filter = Own(CTestFilter::Create(name));
-        filter->log = &m_log;
-        if (in)
-            filter->AddPin<CTestPin>(L"In", PINDIR_INPUT);
-        if (out)
-            filter->AddPin<CTestPin>(L"Out", PINDIR_OUTPUT)->offered = {MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd)};
-        EXPECT_EQ(m_graph->AddFilter(filter, name.c_str()), S_OK);
-        return filter;
-    }
-    static CTestPin* PinOf(CTestFilter* filter, const wchar_t* name)
-    {
-        for (int i = 0; i < filter->GetPinCount(); i++)
-            if (std::wstring(filter->GetPin(i)->Name()) == name)
-                return static_cast<CTestPin*>(filter->GetPin(i));
-        return nullptr;
-    }
-    HRESULT Link(CTestFilter* from, CTestFilter* to)
-    {
-        return m_graph->ConnectDirect(PinOf(from, L"Out"), PinOf(to, L"In"), nullptr);
-    }
-
-    CallLog m_log;
-};
+using FilterGraphTest = LinkedFiltersTest;
 
 TEST_F(FilterGraphTest, NamesAreUniqueAndFiltersJoinTheGraph)
 {
@@ -67,22 +39,22 @@ TEST_F(FilterGraphTest, ConnectionsOnlyBetweenItsOwnOutputsAndInputs)
     CTestFilter* outsider = Own(CTestFilter::Create());
     CTestPin* stray = outsider->AddPin<CTestPin>(L"In", PINDIR_INPUT);
 
-    EXPECT_EQ(m_graph->ConnectDirect(PinOf(source, L"Out"), stray, nullptr), VFW_E_NOT_IN_GRAPH);
-    EXPECT_EQ(m_graph->ConnectDirect(PinOf(sink, L"In"), PinOf(source, L"Out"), nullptr), VFW_E_INVALID_DIRECTION);
-    EXPECT_EQ(m_graph->ConnectDirect(nullptr, PinOf(sink, L"In"), nullptr), E_POINTER);
+    EXPECT_EQ(m_graph->ConnectDirect(m_outputs.at(source), stray, nullptr), VFW_E_NOT_IN_GRAPH);
+    EXPECT_EQ(m_graph->ConnectDirect(m_inputs.at(sink), m_outputs.at(source), nullptr), VFW_E_INVALID_DIRECTION);
+    EXPECT_EQ(m_graph->ConnectDirect(nullptr, m_inputs.at(sink), nullptr), E_POINTER);
     ASSERT_EQ(Link(source, sink), S_OK);
 
     // Reconnect keeps the type and goes through the handshake again.
-    PinOf(sink, L"In")->completeConnects = 0;
-    ASSERT_EQ(m_graph->Reconnect(PinOf(sink, L"In")), S_OK);
-    EXPECT_EQ(PinOf(sink, L"In")->completeConnects, 1);
-    EXPECT_EQ(PinOf(sink, L"In")->ConnectionType().subtype, MEDIASUBTYPE_dvsd);
+    m_inputs.at(sink)->completeConnects = 0;
+    ASSERT_EQ(m_graph->Reconnect(m_inputs.at(sink)), S_OK);
+    EXPECT_EQ(m_inputs.at(sink)->completeConnects, 1);
+    EXPECT_EQ(m_inputs.at(sink)->ConnectionType().subtype, MEDIASUBTYPE_dvsd);
 
     // Removing a filter takes its connections with it, on both sides.
     ASSERT_EQ(m_graph->RemoveFilter(sink), S_OK);
-    EXPECT_FALSE(PinOf(source, L"Out")->IsConnected());
-    EXPECT_FALSE(PinOf(sink, L"In")->IsConnected());
-    EXPECT_EQ(m_graph->Reconnect(PinOf(source, L"Out")), VFW_E_NOT_CONNECTED);
+    EXPECT_FALSE(m_outputs.at(source)->IsConnected());
+    EXPECT_FALSE(m_inputs.at(sink)->IsConnected());
+    EXPECT_EQ(m_graph->Reconnect(m_outputs.at(source)), VFW_E_NOT_CONNECTED);
 }
 
 TEST_F(FilterGraphTest, StateChangesGoDownstreamFirst)
@@ -112,7 +84,7 @@ TEST_F(FilterGraphTest, AFailedPauseStopsEveryFilterAgain)
     EXPECT_EQ(m_graph->Run(), VFW_E_NO_ALLOCATOR);
     EXPECT_EQ(m_graph->State(), State_Stopped);
     EXPECT_EQ(sink->StateNow(), State_Stopped) << "the sink had paused and must be stopped again";
-    EXPECT_EQ(PinOf(sink, L"In")->inactives, 1);
+    EXPECT_EQ(m_inputs.at(sink)->inactives, 1);
 }
 
 TEST_F(FilterGraphTest, EventsAndTheEndOfARun)

@@ -4,15 +4,14 @@
 // runtime's classes made by CoCreateInstance.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <map>
 #include <thread>
 
 #include "framework/ComPtr.h"
 #include "framework/sink/SinkFilter.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
+#include "tests/support/ComScope.h"
+#include "tests/support/TempFile.h"
 
 namespace {
 
@@ -24,74 +23,9 @@ ComPtr<Interface> Query(IUnknown* object, REFIID riid)
     return result;
 }
 
-// An output pin whose IMediaSeeking reports a duration it is told.
-class CSeekingPin : public CTestPin, public IMediaSeeking
-{
-public:
-    CSeekingPin(CBaseFilter* filter, CCritSec* lock, LPCWSTR name) : CTestPin(filter, lock, name, PINDIR_OUTPUT)
-    {
-        offered = {MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd)};
-    }
-
-    DECLARE_IUNKNOWN
-    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override
-    {
-        if (riid == IID_IMediaSeeking)
-            return GetInterface(static_cast<IMediaSeeking*>(this), ppv);
-        return CTestPin::NonDelegatingQueryInterface(riid, ppv);
-    }
-
-    STDMETHODIMP IsFormatSupported(const GUID* pFormat) override
-    {
-        return *pFormat == TIME_FORMAT_MEDIA_TIME && mediaTime ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP GetDuration(LONGLONG* pDuration) override
-    {
-        ++durationCalls;
-        *pDuration = duration;
-        return durationResult;
-    }
-    STDMETHODIMP GetCapabilities(DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP CheckCapabilities(DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryPreferredFormat(GUID*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTimeFormat(GUID*) override { return E_NOTIMPL; }
-    STDMETHODIMP IsUsingTimeFormat(const GUID*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetTimeFormat(const GUID*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetStopPosition(LONGLONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetCurrentPosition(LONGLONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP ConvertTimeFormat(LONGLONG*, const GUID*, LONGLONG, const GUID*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetPositions(LONGLONG*, DWORD, LONGLONG*, DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP GetPositions(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetAvailable(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetRate(double) override { return E_NOTIMPL; }
-    STDMETHODIMP GetRate(double*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetPreroll(LONGLONG*) override { return E_NOTIMPL; }
-
-    bool mediaTime = true;
-    LONGLONG duration = 0; // 100-ns units
-    HRESULT durationResult = S_OK;
-    int durationCalls = 0;
-};
-
-class GraphInterfacesTest : public GraphTest
+class GraphInterfacesTest : public LinkedFiltersTest
 {
 protected:
-    // A filter in the graph with an input pin "In" and/or an output pin "Out".
-    CTestFilter* Add(const std::wstring& name, bool in, bool out)
-    {
-        CTestFilter* filter = Own(CTestFilter::Create(name));
-        filter->log = &m_log;
-        if (in)
-            m_inputs[filter] = filter->AddPin<CTestPin>(L"In", PINDIR_INPUT);
-        if (out)
-            m_outputs[filter] = filter->AddPin<CSeekingPin>(L"Out");
-        EXPECT_EQ(m_graph->AddFilter(filter, name.c_str()), S_OK);
-        return filter;
-    }
-    HRESULT Link(CTestFilter* from, CTestFilter* to)
-    {
-        return m_graph->ConnectDirect(m_outputs.at(from), m_inputs.at(to), nullptr);
-    }
     // The next queued event, or code 0 when none came within msTimeout.
     GraphEvent Next(IMediaEvent* events, LONG msTimeout = 0)
     {
@@ -102,9 +36,6 @@ protected:
         return event;
     }
 
-    CallLog m_log;
-    std::map<CTestFilter*, CTestPin*> m_inputs;
-    std::map<CTestFilter*, CSeekingPin*> m_outputs;
 };
 
 TEST_F(GraphInterfacesTest, GetEventHandsOutEventsInOrderAndTimesOut)
@@ -344,14 +275,6 @@ TEST_F(GraphInterfacesTest, DurationIsTheLongestOfTheConnectedPinsThatAnswer)
     }
 }
 
-// COM on this thread for the scope.
-class CComScope
-{
-public:
-    CComScope() { EXPECT_EQ(S_OK, CoInitialize(nullptr)); }
-    ~CComScope() { CoUninitialize(); }
-};
-
 TEST(RuntimeClassesTest, CoCreateInstanceMakesTheGraphTheFileSourceAndTheAllocator)
 {
     const LONG objects = CBaseObject::ObjectsActive();
@@ -398,9 +321,8 @@ TEST(RuntimeClassesTest, FileSourceLoadsThroughIFileSourceFilter)
     const LONG objects = CBaseObject::ObjectsActive();
     {
         const CComScope com;
-        const std::string path = testing::TempDir() + "graph_interfaces_source.bin";
-        std::ofstream(path, std::ios::binary) << "movie bytes";
-        const std::wstring widePath(path.begin(), path.end());
+        const TempFile file({'m', 'o', 'v', 'i', 'e'});
+        const std::wstring widePath = file.WidePath();
         struct Case
         {
             const char* what;
@@ -445,7 +367,6 @@ TEST(RuntimeClassesTest, FileSourceLoadsThroughIFileSourceFilter)
         ASSERT_EQ(pins->Next(1, output.ReleaseAndGetAddressOf(), nullptr), S_OK);
         EXPECT_EQ(graph->Render(output.Get()), VFW_E_CANNOT_RENDER);
         EXPECT_EQ(graph->RenderFile(widePath.c_str(), nullptr), E_NOTIMPL);
-        std::remove(path.c_str());
     }
     EXPECT_EQ(CBaseObject::ObjectsActive(), objects) << "an object was leaked";
 }

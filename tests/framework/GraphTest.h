@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "framework/CUnknown.h"
 #include "framework/runtime/FilterGraph.h"
+#include "tests/framework/TestFilters.h"
 
 class GraphTest : public testing::Test
 {
@@ -37,4 +40,30 @@ protected:
 private:
     const LONG m_objects = CBaseObject::ObjectsActive();
     std::vector<IBaseFilter*> m_owned;
+};
+
+// A graph of test filters, each with an input pin "In" and/or an output pin
+// "Out" (a CSeekingPin offering one video type), their state changes logged.
+class LinkedFiltersTest : public GraphTest
+{
+protected:
+    CTestFilter* Add(const std::wstring& name, bool in, bool out)
+    {
+        CTestFilter* filter = Own(CTestFilter::Create(name));
+        filter->log = &m_log;
+        if (in)
+            m_inputs[filter] = filter->AddPin<CTestPin>(L"In", PINDIR_INPUT);
+        if (out)
+            m_outputs[filter] = filter->AddPin<CSeekingPin>(L"Out");
+        EXPECT_EQ(m_graph->AddFilter(filter, name.c_str()), S_OK);
+        return filter;
+    }
+    HRESULT Link(CTestFilter* from, CTestFilter* to)
+    {
+        return m_graph->ConnectDirect(m_outputs.at(from), m_inputs.at(to), nullptr);
+    }
+
+    CallLog m_log;
+    std::map<CTestFilter*, CTestPin*> m_inputs;
+    std::map<CTestFilter*, CSeekingPin*> m_outputs;
 };

@@ -3,9 +3,7 @@
 // output pin, through the graph's connection handshake.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "framework/runtime/AsyncSourceFilter.h"
@@ -14,6 +12,7 @@
 #include "framework/runtime/FileSourceFilter.h"
 #include "tests/framework/GraphTest.h"
 #include "tests/framework/TestFilters.h"
+#include "tests/support/TempFile.h"
 
 namespace {
 
@@ -76,13 +75,8 @@ protected:
 TEST_F(SourceFilterTest, FileSourceReadsTheLoadedFile)
 {
     const std::vector<BYTE> data = Bytes(1000);
-    char path[] = "/tmp/qtp_source_XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    close(fd);
-    const std::string narrow(path);
-    const std::wstring wide(narrow.begin(), narrow.end());
+    const TempFile file(data);
+    const std::wstring wide = file.WidePath();
 
     CFileSourceFilter* source = nullptr;
     ASSERT_EQ(CFileSourceFilter::Create(&source), S_OK);
@@ -103,7 +97,6 @@ TEST_F(SourceFilterTest, FileSourceReadsTheLoadedFile)
     ASSERT_EQ(m_in->reader->SyncRead(990, 10, got.data()), S_OK);
     EXPECT_TRUE(std::equal(got.begin(), got.begin() + 10, data.begin() + 990));
     EXPECT_EQ(m_in->reader->SyncRead(995, 16, got.data()), S_FALSE) << "past the end";
-    unlink(path);
 }
 
 TEST_F(SourceFilterTest, MemorySourceIsItsReaderAndFailsWhenTold)

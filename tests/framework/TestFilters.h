@@ -163,6 +163,55 @@ public:
     int runs = 0;
 };
 
+// An output pin whose IMediaSeeking reports a duration it is told.
+class CSeekingPin : public CTestPin, public IMediaSeeking
+{
+public:
+    CSeekingPin(CBaseFilter* filter, CCritSec* lock, LPCWSTR name) : CTestPin(filter, lock, name, PINDIR_OUTPUT)
+    {
+        offered = {MakeType(MEDIATYPE_Video, MEDIASUBTYPE_dvsd)};
+    }
+
+    DECLARE_IUNKNOWN
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IMediaSeeking)
+            return GetInterface(static_cast<IMediaSeeking*>(this), ppv);
+        return CTestPin::NonDelegatingQueryInterface(riid, ppv);
+    }
+
+    STDMETHODIMP IsFormatSupported(const GUID* pFormat) override
+    {
+        return *pFormat == TIME_FORMAT_MEDIA_TIME && mediaTime ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP GetDuration(LONGLONG* pDuration) override
+    {
+        ++durationCalls;
+        *pDuration = duration;
+        return durationResult;
+    }
+    STDMETHODIMP GetCapabilities(DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP CheckCapabilities(DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryPreferredFormat(GUID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTimeFormat(GUID*) override { return E_NOTIMPL; }
+    STDMETHODIMP IsUsingTimeFormat(const GUID*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetTimeFormat(const GUID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetStopPosition(LONGLONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetCurrentPosition(LONGLONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP ConvertTimeFormat(LONGLONG*, const GUID*, LONGLONG, const GUID*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetPositions(LONGLONG*, DWORD, LONGLONG*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetPositions(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetAvailable(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetRate(double) override { return E_NOTIMPL; }
+    STDMETHODIMP GetRate(double*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetPreroll(LONGLONG*) override { return E_NOTIMPL; }
+
+    bool mediaTime = true;
+    LONGLONG duration = 0; // 100-ns units
+    HRESULT durationResult = S_OK;
+    int durationCalls = 0;
+};
+
 // Sample i of a pushed stream: its size, its bytes and its start (25 per second).
 inline LONG PushedSize(LONG i) { return 100 + 10 * i; }
 inline BYTE PushedByte(LONG i, LONG k) { return static_cast<BYTE>(i * 31 + k); }
