@@ -126,42 +126,49 @@ TEST_F(PinConnectionTest, RefusalsAndTheCodesTheyGive)
     ExpectUnconnected();
 }
 
-TEST_F(PinConnectionTest, CheckConnectRefusalOnEitherSide)
+TEST_F(PinConnectionTest, ARefusalInCheckConnectOrCompleteConnectOnEitherSideUndoesBoth)
 {
+    struct Case
+    {
+        const char* what;
+        HRESULT CTestPin::*answer;
+        bool downstream; // the receiving pin refuses, else the connecting one
+        HRESULT refusal;
+    };
+    const Case cases[] = {
+        {"receiver's CheckConnect", &CTestPin::checkConnectResult, true, VFW_E_NO_TRANSPORT},
+        {"connector's CheckConnect", &CTestPin::checkConnectResult, false, VFW_E_NO_TRANSPORT},
+        {"receiver's CompleteConnect", &CTestPin::completeConnectResult, true, VFW_E_NO_ALLOCATOR},
+        {"connector's CompleteConnect", &CTestPin::completeConnectResult, false, VFW_E_NO_ALLOCATOR},
+    };
     const CMediaType type = MakeType(MEDIATYPE_Video, SubA);
-    m_in->checkConnectResult = VFW_E_NO_TRANSPORT;
-    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_TRANSPORT);
-    EXPECT_GE(m_in->breakConnects, 1);
-    ExpectUnconnected();
-
-    m_in->checkConnectResult = S_OK;
-    m_out->checkConnectResult = VFW_E_NO_TRANSPORT;
-    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_TRANSPORT);
-    EXPECT_TRUE(m_in->checked.empty()) << "the receiver was asked although the connector refused";
-    ExpectUnconnected();
+    for (const Case& c : cases)
+    {
+        CTestPin* refuser = c.downstream ? m_in : m_out;
+        m_in->checked.clear();
+        m_in->completeConnects = m_in->breakConnects = 0;
+        refuser->*c.answer = c.refusal;
+        EXPECT_EQ(m_out->Connect(m_in, &type), c.refusal) << c.what;
+        ExpectUnconnected();
+        if (c.answer == &CTestPin::checkConnectResult)
+        {
+            // The receiver is asked for nothing once the connector refuses.
+            EXPECT_TRUE(c.downstream || m_in->checked.empty()) << c.what;
+            EXPECT_EQ(m_in->breakConnects >= 1, c.downstream) << c.what;
+        }
+        else
+        {
+            // The receiver had completed, and was told to disconnect again.
+            EXPECT_EQ(m_in->completeConnects, 1) << c.what;
+        }
+        refuser->*c.answer = S_OK;
+    }
 
     // Two output pins.
     CTestPin* other = m_down->AddPin<CTestPin>(L"Other", PINDIR_OUTPUT);
-    m_out->checkConnectResult = S_OK;
     EXPECT_EQ(m_out->Connect(other, &type), VFW_E_INVALID_DIRECTION);
     EXPECT_EQ(other->ReceiveConnection(m_out, &type), VFW_E_INVALID_DIRECTION);
     ExpectUnconnected();
-}
-
-TEST_F(PinConnectionTest, FailedCompletionUndoesBothSides)
-{
-    const CMediaType type = MakeType(MEDIATYPE_Video, SubA);
-    m_in->completeConnectResult = VFW_E_NO_ALLOCATOR;
-    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_ALLOCATOR);
-    ExpectUnconnected();
-
-    m_in->completeConnectResult = S_OK;
-    m_out->completeConnectResult = VFW_E_NO_ALLOCATOR;
-    EXPECT_EQ(m_out->Connect(m_in, &type), VFW_E_NO_ALLOCATOR);
-    EXPECT_EQ(m_in->completeConnects, 2);
-    ExpectUnconnected(); // the receiver was told to disconnect again
-
-    m_out->completeConnectResult = S_OK;
     EXPECT_EQ(m_out->Connect(m_in, &type), S_OK);
 }
 

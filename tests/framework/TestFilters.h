@@ -1,6 +1,7 @@
 // Filters and pins for the base-class tests: a filter holding any pins, a
-// plain pin whose answers a test sets and whose calls it counts, and an
-// output pin that pushes numbered samples on its own thread while running.
+// plain pin whose answers a test sets and whose calls it counts, an output
+// pin whose IMediaSeeking reports a duration it is told, and an output pin
+// that pushes numbered samples on its own thread while running.
 #pragma once
 
 #include <dshow.h>
