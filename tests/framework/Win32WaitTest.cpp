@@ -2,11 +2,12 @@
 // it consumes, and that blocked waiters wake when (and only when) signalled.
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
+
+#include "tests/support/BlockingCall.h"
 
 namespace {
 
@@ -66,13 +67,12 @@ TEST(Win32Wait, AWaitTakesOnlyTheAutoResetSignalsItReturns)
 TEST(Win32Wait, BlockedWaiterWakesOnTheEventSetByAnotherThread)
 {
     const std::vector<HANDLE> ev = MakeEvents(3, TRUE);
-    std::atomic<DWORD> result{WAIT_FAILED};
-    std::thread waiter([&] { result = WaitForMultipleObjects(3, ev.data(), FALSE, INFINITE); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(result.load(), WAIT_FAILED) << "returned before any event was set";
+    DWORD result = WAIT_FAILED;
+    BlockingCall waiter([&] { result = WaitForMultipleObjects(3, ev.data(), FALSE, INFINITE); });
+    EXPECT_TRUE(waiter.Blocks()) << "returned before any event was set";
     EXPECT_TRUE(SetEvent(ev[2]));
-    waiter.join();
-    EXPECT_EQ(result.load(), WAIT_OBJECT_0 + 2);
+    waiter.Join();
+    EXPECT_EQ(result, WAIT_OBJECT_0 + 2);
 
     // A finite wait also ends at the signal, not at its time-out.
     EXPECT_TRUE(ResetEvent(ev[2]));
@@ -85,22 +85,17 @@ TEST(Win32Wait, BlockedWaiterWakesOnTheEventSetByAnotherThread)
 TEST(Win32Wait, OneSetOfAnAutoResetEventReleasesOneWaiter)
 {
     const HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 2; ++i)
-        waiters.emplace_back([&] {
-            EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0);
-            ++woken;
-        });
+    const auto wait = [ev] { EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0); };
+    BlockingCall waiters[2] = {BlockingCall(wait), BlockingCall(wait)};
+    for (BlockingCall& waiter : waiters)
+        EXPECT_TRUE(waiter.Blocks());
     EXPECT_TRUE(SetEvent(ev));
-    while (woken.load() == 0)
+    while (!waiters[0].Returned() && !waiters[1].Returned())
         std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(woken.load(), 1);
+    BlockingCall& other = waiters[0].Returned() ? waiters[1] : waiters[0];
+    EXPECT_TRUE(other.Blocks()) << "one set released both waiters";
     EXPECT_TRUE(SetEvent(ev));
-    for (auto& t : waiters)
-        t.join();
-    EXPECT_EQ(woken.load(), 2);
+    other.Join();
     EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
     EXPECT_TRUE(CloseHandle(ev));
 }

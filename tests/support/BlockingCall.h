@@ -40,6 +40,7 @@ public:
             std::this_thread::yield();
         }
     }
+    bool Returned() const { return m_returned; }
     void Join()
     {
         if (m_thread.joinable())
