@@ -7,15 +7,23 @@ QTP_DEPS_RUN=(g++ cmake ninja-build libgtest-dev)
 # ffmpeg and python3 for the end-to-end test, the rest for bench_parse.
 QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgmock-dev ffmpeg python3 libbenchmark-dev libavformat-dev)
 # .ci/wine.sh: mingw-w64 (its -posix compiler) for the Windows build, Wine
-# to run it; ffmpeg and python3 for the movies it streams.
-QTP_DEPS_WINE=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 ffmpeg python3)
-# .ci/run: all of the above, ccache, and clang for the fuzzer.
-QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" "${QTP_DEPS_WINE[@]}" ccache clang libclang-rt-14-dev)
+# to run it (installed with what it recommends, as Wine's DirectShow was
+# measured here); ffmpeg and python3 for the movies it streams.
+QTP_DEPS_WINE=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ffmpeg python3)
+QTP_DEPS_WINE_RECOMMENDS=(wine wine64)
+# .ci/run: ccache and clang for the fuzzer; .ci/wine.sh installs its own.
+QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" ccache clang libclang-rt-14-dev)
 
-# qtp_need PACKAGE...: returns at once when all are installed (or when this is
-# not a Debian machine). Otherwise root installs the missing ones; anyone else
+# qtp_need [--with-recommends] PACKAGE...: returns at once when all are
+# installed (or when this is not a Debian machine). Otherwise root installs
+# the missing ones (without what they recommend, unless asked); anyone else
 # gets the apt-get line to run, and the calling script exits.
 qtp_need() {
+  local recommends=--no-install-recommends
+  if [ "${1:-}" = --with-recommends ]; then
+    recommends=--install-recommends
+    shift
+  fi
   command -v dpkg-query >/dev/null || return 0
   local have missing=() p
   have=" $(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
@@ -26,10 +34,10 @@ qtp_need() {
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
     echo "Missing Debian packages; install them with:" >&2
-    echo "sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    echo "sudo apt-get update && sudo apt-get install -y $recommends ${missing[*]}" >&2
     exit 1
   fi
   echo "Installing ${missing[*]}" >&2
   DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$recommends" "${missing[@]}" >/dev/null
 }

@@ -13,6 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source .ci/deps.sh
 qtp_need "${QTP_DEPS_WINE[@]}"
+qtp_need --with-recommends "${QTP_DEPS_WINE_RECOMMENDS[@]}"
 
 cmake --workflow --preset windows >/dev/null
 bin=build-windows/bin
