@@ -324,7 +324,15 @@ std::vector<LONG_PTR> CFilterGraph::Sinks() const
             else if (GraphPinPeer(pin.Get()))
                 connectedInput = true;
         }
-        if (connectedInput && !hasOutput)
+        // A filter that says what it is is taken at its word, as the
+        // platform's graph does; any other counts when it only takes input.
+        ComPtr<IAMFilterMiscFlags> flags;
+        const bool renderer =
+            SUCCEEDED(entry.filter->QueryInterface(IID_IAMFilterMiscFlags,
+                                                   reinterpret_cast<void**>(flags.ReleaseAndGetAddressOf())))
+                ? (flags->GetMiscFlags() & AM_FILTER_MISC_FLAGS_IS_RENDERER) != 0
+                : !hasOutput;
+        if (connectedInput && renderer)
             sinks.push_back(reinterpret_cast<LONG_PTR>(entry.filter.Get()));
     }
     return sinks;

@@ -109,9 +109,14 @@ TEST_F(GraphInterfacesTest, SinksCompleteAsOneEventUnlessTheApplicationHandlesTh
     CTestFilter* source = Add(L"Source", false, true);
     CTestFilter* second = Add(L"Second source", false, true);
     CTestFilter* sinkA = Add(L"Sink A", true, false);
-    CTestFilter* sinkB = Add(L"Sink B", true, false);
+    CTestFilter* sinkB = Add(L"Sink B", true, true);
+    sinkB->miscFlags = AM_FILTER_MISC_FLAGS_IS_RENDERER; // a renderer by its word, output pin or not
+    // Takes input only, but says it renders nothing: never waited for.
+    CTestFilter* notRenderer = Add(L"Not a renderer", true, false);
+    notRenderer->miscFlags = 0;
     ASSERT_EQ(Link(source, sinkA), S_OK);
     ASSERT_EQ(Link(second, sinkB), S_OK);
+    ASSERT_EQ(Link(Add(L"Third source", false, true), notRenderer), S_OK);
     const ComPtr<IMediaEventEx> events = Query<IMediaEventEx>(static_cast<IGraphBuilder*>(m_graph), IID_IMediaEventEx);
     const ComPtr<IMediaControl> control = Query<IMediaControl>(static_cast<IGraphBuilder*>(m_graph), IID_IMediaControl);
     EXPECT_EQ(events->CancelDefaultHandling(EC_PAUSED), E_INVALIDARG);

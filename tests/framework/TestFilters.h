@@ -36,9 +36,20 @@ private:
     std::vector<std::wstring> m_calls;
 };
 
-class CTestFilter : public CBaseFilter
+class CTestFilter : public CBaseFilter, public IAMFilterMiscFlags
 {
 public:
+    DECLARE_IUNKNOWN
+    // IAMFilterMiscFlags only when miscFlags is set: a filter may say or not
+    // say whether it is a renderer.
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid == IID_IAMFilterMiscFlags && ppv && miscFlags >= 0)
+            return GetInterface(static_cast<IAMFilterMiscFlags*>(this), ppv);
+        return CBaseFilter::NonDelegatingQueryInterface(riid, ppv);
+    }
+    STDMETHODIMP_(ULONG) GetMiscFlags() override { return static_cast<ULONG>(miscFlags); }
+
     // One reference for the caller.
     static CTestFilter* Create(const std::wstring& name = L"Test")
     {
@@ -86,6 +97,7 @@ public:
 
     CallLog* log = nullptr; // not owned
     HRESULT pauseResult = S_OK;
+    long miscFlags = -1; // no IAMFilterMiscFlags
 
 private:
     explicit CTestFilter(const std::wstring& name) : CBaseFilter(L"Test filter", nullptr, &m_lock, CLSID_NULL), m_name(name)
