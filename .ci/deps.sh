@@ -1,11 +1,11 @@
 # Sourced by run.sh, test.sh and .ci/run: the Debian 12 packages each of them
 # needs, kept in this one file so that the scripts and CI cannot drift apart.
 
-# run.sh: configuring the tree configures tests/ too, which needs GoogleTest.
-QTP_DEPS_RUN=(g++ cmake ninja-build libgtest-dev)
+# run.sh: the compiler and the build tools; its preset builds no tests.
+QTP_DEPS_RUN=(g++ cmake ninja-build)
 # test.sh: the sanitizer builds need nothing more (g++ brings its runtimes);
 # ffmpeg and python3 for the end-to-end test, the rest for bench_parse.
-QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgmock-dev ffmpeg python3 libbenchmark-dev libavformat-dev)
+QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgtest-dev libgmock-dev ffmpeg python3 libbenchmark-dev libavformat-dev)
 # .ci/wine.sh: mingw-w64 (its -posix compiler) for the Windows build, Wine
 # to run it (installed with what it recommends, as Wine's DirectShow was
 # measured here); ffmpeg and python3 for the movies it streams.

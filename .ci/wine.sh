@@ -7,7 +7,8 @@
 # (every video frame's MD5 and every sound byte against ffprobe, every
 # sample against the native qtgraph), then unregisters.
 #
-# Needs the native build in build/ (./test.sh makes it) for the comparison.
+# Needs the native build with tests ($QTP_NATIVE_BUILD, build-dev/ by
+# default: ./test.sh makes it) for the comparison.
 # Every wine call runs under a time-out: a hang fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ source .ci/deps.sh
 qtp_need "${QTP_DEPS_WINE[@]}"
 qtp_need --with-recommends "${QTP_DEPS_WINE_RECOMMENDS[@]}"
 
-cmake --workflow --preset windows >/dev/null
+cmake --workflow --preset windows
 bin=build-windows/bin
 dll=$bin/ostrivel-qtparser.dll
 
@@ -55,7 +56,7 @@ w "$bin/wine_graph_checks.exe" renderers "Z:$(realpath "$movies/sine-2.5s.mov" |
 w "$bin/wine_graph_checks.exe" renderers "Z:$(realpath samples/sample.mov | tr / '\\')" 0
 
 QTP_REGISTRY=$PWD/build-windows/native-registry.reg \
-  python3 tests/e2e/check_movies.py --wine "$bin/qtgraph.exe" --same-as build/bin/qtgraph "$movies"
+  python3 tests/e2e/check_movies.py --wine "$bin/qtgraph.exe" --same-as "${QTP_NATIVE_BUILD:-build-dev}/bin/qtgraph" "$movies"
 w "$bin/qtgraph.exe" run samples/sample.mov >/dev/null
 
 w regsvr32 /s /u "$dll"

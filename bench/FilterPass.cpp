@@ -9,11 +9,11 @@
 #include "bench/Passes.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/runtime/FileSourceFilter.h"
-#include "framework/runtime/FilterGraph.h"
-#include "framework/sink/SinkFilter.h"
-#include "framework/posix/Utf8.h"
+#include "framework/Utf8.h"
 #include "pins/outpin.h"
+#include "platform/runtime/FileSourceFilter.h"
+#include "platform/runtime/FilterGraph.h"
+#include "tools/sink/SinkFilter.h"
 
 namespace
 {

@@ -8,16 +8,16 @@
 #
 #     bash bench/wine_pump.sh [RUNS]     (default 3)
 #
-# Needs ./test.sh's build/ and `cmake --workflow --preset windows`. Not a
+# Needs ./test.sh's build-dev/ and `cmake --workflow --preset windows`. Not a
 # test, and never run as one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
 dir=/tmp/qtp_bench_pump
-build/bin/bench_pump --dir="$dir" --only=dv,tiny --make-only
+build-dev/bin/bench_pump --dir="$dir" --only=dv,tiny --make-only
 
-export QTP_REGISTRY=$PWD/build/bench-registry.reg
-build/bin/qtgraph register >/dev/null
+export QTP_REGISTRY=$PWD/build-dev/bench-registry.reg
+build-dev/bin/qtgraph register >/dev/null
 export WINEPREFIX=$PWD/build-windows/bench-prefix WINEDEBUG=-all WINEDLLOVERRIDES=winealsa.drv=d
 unset DISPLAY
 trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true' EXIT
@@ -36,7 +36,7 @@ for movie in "$dir"/dv_ntsc_*f.mov "$dir"/tiny_*f.mov; do
   [ -f "$movie" ] || continue
   native=() wine=()
   for _ in $(seq "$runs"); do
-    native+=("$(measure build/bin/qtgraph run --json --no-hash "$movie")")
+    native+=("$(measure build-dev/bin/qtgraph run --json --no-hash "$movie")")
     wine+=("$(measure timeout 1800 wine build-windows/bin/qtgraph.exe run --json --no-hash \
       "Z:$(tr / '\\' <<<"$movie")")")
   done

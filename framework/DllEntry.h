@@ -26,5 +26,5 @@ extern HINSTANCE g_hInst;
 extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE hInstance, ULONG ulReason, LPVOID pv);
 
 // The module's own entry, called by the loader (on the native build by
-// framework/posix/module/ when the module is loaded and unloaded).
+// platform/module/ when the module is loaded and unloaded).
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved);

@@ -2,10 +2,10 @@
 
 #include <uuids.h>
 
-#include "framework/runtime/FilterMapperStore.h"
-#include "framework/posix/InprocServer.h"
-#include "framework/posix/RegistryFile.h"
-#include "framework/posix/Utf8.h"
+#include "framework/Utf8.h"
+#include "platform/InprocServer.h"
+#include "platform/RegistryFile.h"
+#include "platform/runtime/FilterMapperStore.h"
 #include "tools/MediaTypeNames.h"
 #include "tools/ReportWriter.h"
 

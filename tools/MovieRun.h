@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "framework/ComPtr.h"
-#include "framework/sink/SinkFilter.h"
+#include "tools/sink/SinkFilter.h"
 
 class CMovieGraph;
 

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "framework/posix/InprocServer.h"
-#include "framework/posix/ModuleLoader.h"
-#include "framework/posix/RegistryFile.h"
-#include "framework/posix/Utf8.h"
+#include "framework/Utf8.h"
+#include "platform/InprocServer.h"
+#include "platform/ModuleLoader.h"
+#include "platform/RegistryFile.h"
 #include "tools/FailureWords.h"
 
 std::string ModuleBesideProgram()

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "framework/ProcAddress.h"
-#include "framework/posix/ModuleLoader.h"
-#include "framework/posix/RegistryFile.h"
-#include "framework/posix/Utf8.h"
+#include "framework/Utf8.h"
+#include "platform/ModuleLoader.h"
+#include "platform/ProcAddress.h"
+#include "platform/RegistryFile.h"
 #include "tools/FailureWords.h"
 #include "tools/ParserModule.h"
 

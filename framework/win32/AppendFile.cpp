@@ -2,30 +2,9 @@
 
 #include <windows.h>
 
+#include "framework/Utf8.h"
+
 namespace {
-
-std::wstring WideFromUtf8(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
-
-std::string Utf8FromWide(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
-    return bytes;
-}
 
 void CreateParentFolders(const std::wstring& path)
 {
@@ -48,7 +27,7 @@ bool CAppendFile::Open(const std::string& path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    const std::wstring widePath = WideFromUtf8(path);
+    const std::wstring widePath = Utf8ToWide(path);
     CreateParentFolders(widePath);
     // Append-only access makes every write land at the end of the file.
     HANDLE file = CreateFileW(widePath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -85,7 +64,7 @@ bool CAppendFile::Append(const std::wstring& text)
 {
     if (m_handle == -1)
         return false;
-    const std::string bytes = Utf8FromWide(text);
+    const std::string bytes = WideToUtf8(text);
     DWORD written = 0;
     return WriteFile(reinterpret_cast<HANDLE>(m_handle), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) &&

@@ -4,27 +4,14 @@
 
 #include <cstdlib>
 
-namespace {
-
-std::string Utf8FromWide(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return std::string();
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], n, nullptr, nullptr);
-    bytes.resize(static_cast<size_t>(n - 1));
-    return bytes;
-}
-
-} // namespace
+#include "framework/Utf8.h"
 
 std::string UserStateDirectory(const std::string& application)
 {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
     if (!local || !*local)
         return std::string();
-    return Utf8FromWide(local) + "\\" + application;
+    return WideToUtf8(local) + "\\" + application;
 }
 
 std::string UserTemporaryDirectory(const std::string& application)
@@ -37,5 +24,5 @@ std::string UserTemporaryDirectory(const std::string& application)
     std::wstring path = folder;
     path.append(application.begin(), application.end()); // the application's name is ASCII
     (void)CreateDirectoryW(path.c_str(), nullptr); // may exist already
-    return Utf8FromWide(path.c_str());
+    return WideToUtf8(path.c_str());
 }

@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "diagnostics/EntryPoint.h"
-#include "framework/posix/EventLog.h"
+#include "platform/EventLog.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "diagnostics/MemoryJournal.h"
-#include "framework/posix/DebugOutput.h"
+#include "platform/DebugOutput.h"
 #include "quicktime/QTMovie.h"
 #include "tests/filter/ParserGraph.h"
-#include "tests/framework/TestFilters.h"
+#include "tests/support/TestFilters.h"
 
 using FilterTest = ParserGraphTest;
 

@@ -11,11 +11,11 @@
 
 #include "diagnostics/JournalRecord.h"
 #include "filter/RZQTFileParser.h"
-#include "framework/runtime/AsyncSourceFilter.h"
-#include "tests/support/MemorySource.h"
-#include "tests/support/FaultInjectingReader.h"
-#include "framework/runtime/FilterGraph.h"
 #include "pins/inpin.h"
+#include "platform/runtime/AsyncSourceFilter.h"
+#include "platform/runtime/FilterGraph.h"
+#include "tests/support/FaultInjectingReader.h"
+#include "tests/support/MemorySource.h"
 #include "tests/support/MovieAtoms.h"
 
 // The object's reference count, read without changing it.

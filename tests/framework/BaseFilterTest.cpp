@@ -2,8 +2,8 @@
 // and event-sink pointers, and the pin and media-type enumerators.
 #include <gtest/gtest.h>
 
-#include "framework/runtime/FilterGraph.h"
-#include "tests/framework/TestFilters.h"
+#include "platform/runtime/FilterGraph.h"
+#include "tests/support/TestFilters.h"
 
 namespace {
 

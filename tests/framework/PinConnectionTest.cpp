@@ -3,7 +3,7 @@
 // pins unconnected with every reference given back.
 #include <gtest/gtest.h>
 
-#include "tests/framework/TestFilters.h"
+#include "tests/support/TestFilters.h"
 
 namespace {
 

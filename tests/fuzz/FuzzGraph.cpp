@@ -14,10 +14,10 @@
 
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/runtime/AsyncSourceFilter.h"
+#include "platform/runtime/AsyncSourceFilter.h"
+#include "platform/runtime/FilterGraph.h"
 #include "tests/support/MemorySource.h"
-#include "framework/runtime/FilterGraph.h"
-#include "framework/sink/SinkFilter.h"
+#include "tools/sink/SinkFilter.h"
 
 namespace
 {

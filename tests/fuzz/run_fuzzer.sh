@@ -20,11 +20,8 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 
-# The seed maker is a normal-build program (it needs nothing of the fuzz flags).
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j"$jobs" --target qtp_fuzz_seeds >/dev/null
-cmake -S tests/fuzz/libfuzzer -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$dir" -j"$jobs"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$jobs"
 
 movies=()
 if command -v python3 >/dev/null && python3 tests/e2e/movies.py "$dir/movies" >/dev/null; then
@@ -33,8 +30,8 @@ else
   echo "run_fuzzer: no ffmpeg movies among the seeds (ffmpeg, ffprobe or python3 missing)"
 fi
 rm -rf "$dir/seeds" "$dir/graph-seeds"
-build/bin/qtp_fuzz_seeds "$dir/seeds" samples/sample.mov "${movies[@]}"
-build/bin/qtp_fuzz_seeds --media 32768 "$dir/graph-seeds" samples/sample.mov "${movies[@]}"
+"$dir"/bin/qtp_fuzz_seeds "$dir/seeds" samples/sample.mov "${movies[@]}"
+"$dir"/bin/qtp_fuzz_seeds --media 32768 "$dir/graph-seeds" samples/sample.mov "${movies[@]}"
 mkdir -p "$dir/corpus" "$dir/graph-corpus" "$dir/artifacts"
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"

@@ -15,7 +15,7 @@
 #include "quicktime/FourCC.h"
 #include "quicktime/QTMediaGuids.h"
 #include "tests/filter/StreamGraph.h"
-#include "tests/framework/TestFilters.h"
+#include "tests/support/TestFilters.h"
 
 namespace
 {

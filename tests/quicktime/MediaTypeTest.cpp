@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/posix/DebugOutput.h"
+#include "platform/DebugOutput.h"
 #include "quicktime/FourCC.h"
 #include "quicktime/QTMediaGuids.h"
 #include "tests/support/MovieAtoms.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/FormatWide.h"
-#include "framework/posix/DebugOutput.h"
+#include "platform/DebugOutput.h"
 #include "quicktime/FourCC.h"
 #include "quicktime/QTParser.h"
 #include "tests/support/AtomBuilder.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/posix/DebugOutput.h"
+#include "platform/DebugOutput.h"
 #include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
 

@@ -7,7 +7,7 @@
 
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
-#include "framework/ProcAddress.h"
+#include "platform/ProcAddress.h"
 #include "tests/support/TempRegistry.h"
 
 namespace {

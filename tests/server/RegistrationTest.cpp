@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "filter/RZQTFileParser.h"
-#include "framework/runtime/FilterMapperStore.h"
-#include "framework/posix/RegistryFile.h"
+#include "platform/RegistryFile.h"
+#include "platform/runtime/FilterMapperStore.h"
 #include "server/FilterSetup.h"
 #include "server/ServerEntryPoints.h"
 #include "tests/support/TempRegistry.h"

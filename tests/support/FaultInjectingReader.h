@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "framework/runtime/AsyncReaderBase.h"
+#include "platform/runtime/AsyncReaderBase.h"
 
 class CFaultInjectingReader : public CAsyncReaderBase
 {

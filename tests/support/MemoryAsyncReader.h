@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/runtime/AsyncReaderBase.h"
+#include "platform/runtime/AsyncReaderBase.h"
 
 class CMemoryAsyncReader : public CAsyncReaderBase
 {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "framework/runtime/AsyncSourceFilter.h"
+#include "platform/runtime/AsyncSourceFilter.h"
 
 class CFaultInjectingReader;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/posix/Utf8.h"
+#include "framework/Utf8.h"
 
 struct TempFile
 {

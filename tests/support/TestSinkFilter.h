@@ -2,8 +2,8 @@
 // whose switches make it picky, slow or failing.
 #pragma once
 
-#include "framework/sink/SinkFilter.h"
 #include "tests/support/TestSinkInputPin.h"
+#include "tools/sink/SinkFilter.h"
 
 class CTestSinkFilter : public CSinkFilter
 {

@@ -8,7 +8,7 @@
 #include <atomic>
 
 #include "framework/CMediaType.h"
-#include "framework/sink/SinkInputPin.h"
+#include "tools/sink/SinkInputPin.h"
 
 class CTestSinkInputPin : public CSinkInputPin
 {

@@ -13,7 +13,7 @@
 #include <random>
 
 #include "framework/CUnknown.h"
-#include "framework/ProcAddress.h"
+#include "platform/ProcAddress.h"
 #include "quicktime/FourCC.h"
 #include "tests/tools/QtGraphHarness.h"
 #include "tools/ParserModule.h"

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "diagnostics/MemoryJournal.h"
-#include "framework/sink/Md5.h"
+#include "tools/sink/Md5.h"
 #include "quicktime/FourCC.h"
 #include "tests/support/MovieAtoms.h"
 #include "tools/ParserModule.h"
