@@ -106,6 +106,31 @@ CBasePin* CRZQTFileParser::GetPin(int n)
     return m_paOutputPins[static_cast<size_t>(n - 1)].get();
 }
 
+STDMETHODIMP CRZQTFileParser::NonDelegatingQueryInterface(REFIID riid, void** ppv)
+{
+    if (riid == IID_IRZQTParserTracks)
+        return GetInterface(static_cast<IRZQTParserTracks*>(this), ppv);
+    return CBaseFilter::NonDelegatingQueryInterface(riid, ppv);
+}
+
+STDMETHODIMP CRZQTFileParser::GetOutputPinTrack(LONG pin, LONG* track, LONG* bufferSize)
+{
+    if (!track || !bufferSize)
+        return E_POINTER;
+    CAutoLock lock(&m_csFilter);
+    COutputPin* output = GetOutputPin(static_cast<int>(pin));
+    if (!output || !output->GetTrack() || !m_pMovie)
+        return E_INVALIDARG;
+    for (LONG index = 1; index <= m_pMovie->GetTrackCount(); ++index)
+        if (m_pMovie->GetTrack(index) == output->GetTrack())
+        {
+            *track = index;
+            *bufferSize = static_cast<LONG>(output->GetBufferSize());
+            return S_OK;
+        }
+    return E_INVALIDARG;
+}
+
 COutputPin* CRZQTFileParser::GetOutputPin(int n)
 {
     CAutoLock lock(&m_csFilter);

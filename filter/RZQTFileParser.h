@@ -22,23 +22,26 @@
 #include <memory>
 #include <vector>
 
+#include "filter/IRZQTParserTracks.h"
+#include "filter/RZQTFileParserClsid.h"
 #include "framework/CHandle.h"
 
 class CInputPin;
 class COutputPin;
 class QTMovie;
 
-// {5E2B7C41-9A3D-4F6E-B817-2C4D9E0A6F13}
-inline constexpr GUID CLSID_RZQTFileParser = {
-    0x5E2B7C41, 0x9A3D, 0x4F6E, {0xB8, 0x17, 0x2C, 0x4D, 0x9E, 0x0A, 0x6F, 0x13}};
-
 // The input pin's media types as the registration data lists them: any byte
 // stream. The input pin accepts a type when its major type is listed here.
 inline constexpr AMOVIESETUP_MEDIATYPE sudInputPinTypes[] = {{&MEDIATYPE_Stream, &MEDIASUBTYPE_NULL}};
 
-class CRZQTFileParser : public CBaseFilter
+class CRZQTFileParser : public CBaseFilter, public IRZQTParserTracks
 {
 public:
+    DECLARE_IUNKNOWN
+    // The base classes' answers, and IRZQTParserTracks.
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP GetOutputPinTrack(LONG pin, LONG* track, LONG* bufferSize) override;
+
     // For the class factory: a new filter aggregated by pUnk (or not, when
     // null) as a CUnknown without a reference, or null with *phr set to
     // E_OUTOFMEMORY.

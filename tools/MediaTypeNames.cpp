@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <uuids.h>
 
-#include "pins/outpin.h"
+#include "pins/TimecodeFormat.h"
 #include "tools/WideText.h"
 
 namespace

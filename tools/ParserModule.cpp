@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "filter/RZQTFileParserClsid.h"
 #include "framework/Utf8.h"
 #include "platform/InprocServer.h"
 #include "platform/ModuleLoader.h"
@@ -35,14 +36,8 @@ HRESULT CreateParserFilter(ComPtr<IBaseFilter>* parser, std::string* problem)
     }
     if (status != ERROR_SUCCESS)
         return HRESULT_FROM_WIN32(status);
+    // Any build of the module will do: qtgraph uses it through COM alone.
     const std::string module = WideToUtf8(registered);
-    std::error_code error;
-    if (!std::filesystem::equivalent(module, ours, error))
-    {
-        *problem = "the QuickTime parser filter is registered as " + module + ", not as " + ours +
-                   ", which this qtgraph was built with; register that one with: qtgraph register " + ours;
-        return REGDB_E_CLASSNOTREG;
-    }
     const HRESULT hr = CoCreateInstance(CLSID_RZQTFileParser, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                         reinterpret_cast<void**>(parser->ReleaseAndGetAddressOf()));
     if (FAILED(hr))
@@ -53,11 +48,4 @@ HRESULT CreateParserFilter(ComPtr<IBaseFilter>* parser, std::string* problem)
         return hr;
     }
     return S_OK;
-}
-
-CRZQTFileParser& ParserObject(IBaseFilter& parser)
-{
-    // The module's CRZQTFileParser is this program's: the same code, checked
-    // by CreateParserFilter.
-    return static_cast<CRZQTFileParser&>(parser);
 }

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "filter/RZQTFileParser.h"
+#include "framework/CMediaType.h"
 #include "framework/ComPtr.h"
-#include "pins/outpin.h"
+#include "pins/TimecodeFormat.h"
 #include "tools/MovieGraph.h"
 
 namespace
@@ -84,7 +84,9 @@ AM_MEDIA_TYPE* OfferedType(IPin& pin)
     return type;
 }
 
-PinReport ReportPin(int index, COutputPin& pin)
+} // namespace
+
+PinReport BuildPinReport(int index, IPin& pin, LONG bufferSize)
 {
     PinReport report;
     report.fields = {NumberField("pin", "index", index), TextField("name", "name", PinName(pin))};
@@ -98,16 +100,6 @@ PinReport ReportPin(int index, COutputPin& pin)
     report.format = FormatFields(type);
     if (offered)
         DeleteMediaType(offered);
-    report.fields.push_back(NumberField("buffer size", "buffer_size", pin.GetBufferSize()));
+    report.fields.push_back(NumberField("buffer size", "buffer_size", bufferSize));
     return report;
-}
-} // namespace
-
-std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter)
-{
-    std::vector<PinReport> pins;
-    for (int index = 0; index + 1 < filter.GetPinCount(); ++index)
-        if (COutputPin* pin = filter.GetOutputPin(index))
-            pins.push_back(ReportPin(index, *pin));
-    return pins;
 }

@@ -11,9 +11,7 @@
 
 #include "tools/MovieReport.h"
 
-class CRZQTFileParser;
-
-// One block of fields per output pin, in pin order. A format block shorter
-// than its format type's structure, or of a type qtgraph does not know,
-// gives no format fields.
-std::vector<PinReport> BuildPinReport(CRZQTFileParser& filter);
+// The fields of output pin index (0-based), whose allocator buffers are
+// bufferSize bytes. A format block shorter than its format type's
+// structure, or of a type qtgraph does not know, gives no format fields.
+PinReport BuildPinReport(int index, IPin& pin, LONG bufferSize);

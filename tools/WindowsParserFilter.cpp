@@ -2,7 +2,7 @@
 // class identifier (regsvr32 put it there).
 #include "tools/ParserFilter.h"
 
-#include "filter/RZQTFileParser.h"
+#include "filter/RZQTFileParserClsid.h"
 #include "tools/FailureWords.h"
 
 HRESULT CreateParserFilter(ComPtr<IBaseFilter>* parser, std::string* problem)

@@ -6,6 +6,7 @@
 
 #include "diagnostics/MemoryJournal.h"
 #include "platform/DebugOutput.h"
+#include "pins/outpin.h"
 #include "quicktime/QTMovie.h"
 #include "tests/filter/ParserGraph.h"
 #include "tests/support/TestFilters.h"
@@ -75,6 +76,20 @@ TEST_F(FilterTest, ASourceWithoutAsyncReaderIsRefusedAndAProperOneParsesOnEachCo
     EXPECT_EQ(m_parser->GetDurationSeconds(), 9); // whole seconds, truncated
     EXPECT_EQ(m_parser->GetSourceLength(), static_cast<LONGLONG>(bytes.size()));
     EXPECT_EQ(m_parser->GetPinCount(), 3); // the input and one output pin per track
+    // qtgraph's private view of the pins: their tracks in movie order.
+    IRZQTParserTracks* tracks = nullptr;
+    ASSERT_EQ(m_parser->QueryInterface(IID_IRZQTParserTracks, reinterpret_cast<void**>(&tracks)), S_OK);
+    LONG track = 0, bufferSize = 0;
+    for (LONG pin = 0; pin < 2; ++pin)
+    {
+        ASSERT_EQ(tracks->GetOutputPinTrack(pin, &track, &bufferSize), S_OK);
+        EXPECT_EQ(track, pin + 1);
+        EXPECT_EQ(static_cast<DWORD>(bufferSize), m_parser->GetOutputPin(pin)->GetBufferSize());
+    }
+    EXPECT_EQ(tracks->GetOutputPinTrack(2, &track, &bufferSize), E_INVALIDARG);
+    EXPECT_EQ(tracks->GetOutputPinTrack(-1, &track, &bufferSize), E_INVALIDARG);
+    EXPECT_EQ(tracks->GetOutputPinTrack(0, nullptr, &bufferSize), E_POINTER);
+    tracks->Release();
 
     // Disconnecting lets go of the reader; the movie stays, and the next
     // connection parses it again.
