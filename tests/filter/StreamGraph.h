@@ -11,6 +11,19 @@
 #include "tests/support/StreamMovie.h"
 #include "tests/support/TestSinkFilter.h"
 
+// The samples a sink got are the first got.size() of the track's, each
+// with the movie's bytes: nothing skipped, repeated, reordered or torn.
+inline void ExpectPrefix(const StreamMovie& movie, size_t track, const std::vector<SinkSampleRecord>& got)
+{
+    ASSERT_LE(got.size(), movie.samples[track].size());
+    for (size_t i = 0; i < got.size(); ++i)
+    {
+        const std::vector<BYTE> data = movie.Data(track, i);
+        ASSERT_EQ(got[i].size, static_cast<LONG>(data.size())) << "track " << track << " sample " << i;
+        ASSERT_EQ(got[i].hash, Fnv1a64(data.data(), data.size())) << "track " << track << " sample " << i;
+    }
+}
+
 class StreamGraphTest : public ParserGraphTest
 {
 protected:

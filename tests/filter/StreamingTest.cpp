@@ -4,6 +4,8 @@
 // left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 
 #include "diagnostics/MemoryJournal.h"
 #include "tests/filter/StreamGraph.h"
@@ -32,16 +34,50 @@ StreamMovie LongVideoMovie(size_t frames)
     return BuildStreamMovie({kVideo, kSound}, chunks);
 }
 
-void ExpectSamples(const StreamMovie& movie, size_t track, const std::vector<SinkSampleRecord>& got)
+// Video and sound in turn, count chunks of each: one frame, 100 sample frames.
+StreamMovie InterleavedMovie(uint32_t count)
 {
-    ASSERT_EQ(got.size(), movie.samples[track].size());
+    std::vector<StreamChunk> chunks;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        chunks.push_back({0, {2000 + i}});
+        chunks.push_back({1, {100}});
+    }
+    return BuildStreamMovie({kVideo, kSound}, chunks);
+}
+
+// One video track whose first frame declares more bytes than the whole file:
+// the pin's buffers, no larger than the file, cannot hold it.
+StreamMovie OversizedFrameMovie()
+{
+    StreamMovie movie = BuildStreamMovie({kVideo}, {{0, {1000}}, {0, {1200}}});
+    const BYTE stsz[] = {'s', 't', 's', 'z'};
+    const auto at = std::search(movie.bytes.begin(), movie.bytes.end(), std::begin(stsz), std::end(stsz));
+    const size_t firstEntry = static_cast<size_t>(at - movie.bytes.begin()) + 16; // after flags, size, count
+    const uint32_t declared = 0x00100000;
+    for (size_t i = 0; i < 4; ++i)
+        movie.bytes.at(firstEntry + i) = static_cast<BYTE>(declared >> (24 - 8 * i));
+    movie.samples[0][0].size = declared;
+    return movie;
+}
+
+// got is exactly the track's samples first .. first + count - 1 (0-based).
+void ExpectRange(const StreamMovie& movie, size_t track, size_t first, size_t count,
+                 const std::vector<SinkSampleRecord>& got)
+{
+    ASSERT_EQ(got.size(), count);
     for (size_t i = 0; i < got.size(); ++i)
     {
-        const std::vector<BYTE> data = movie.Data(track, i);
-        EXPECT_EQ(got[i].size, static_cast<LONG>(data.size())) << "sample " << i;
-        EXPECT_EQ(got[i].hash, Fnv1a64(data.data(), data.size())) << "sample " << i;
+        const std::vector<BYTE> data = movie.Data(track, first + i);
+        EXPECT_EQ(got[i].size, static_cast<LONG>(data.size())) << "sample " << first + i;
+        EXPECT_EQ(got[i].hash, Fnv1a64(data.data(), data.size())) << "sample " << first + i;
         EXPECT_FALSE(got[i].syncPoint || got[i].discontinuity);
     }
+}
+
+void ExpectSamples(const StreamMovie& movie, size_t track, const std::vector<SinkSampleRecord>& got)
+{
+    ExpectRange(movie, track, 0, movie.samples[track].size(), got);
 }
 } // namespace
 
@@ -112,24 +148,73 @@ TEST_F(StreamingTest, AVideoTrackOfUnknownFrameRateGetsNoStreamTimes)
     ASSERT_EQ(m_graph->Stop(), S_OK);
 }
 
+TEST_F(StreamingTest, RunsThatEndWellEndEveryStreamAfterWhatTheMovieHolds)
+{
+    const struct
+    {
+        const char* what;
+        StreamMovie movie;
+        LONG sFalseAfter;              // pin 0 answers S_FALSE from this sample on; -1: never
+        std::vector<LONG> received;    // Receive calls per pin
+        std::vector<LONG> recorded;    // samples each sink kept
+    } cases[] = {
+        // S_FALSE is downstream's business: the next sample is still delivered.
+        {"S_FALSE mid-stream", LongVideoMovie(12), 4, {12, 0}, {4, 0}},
+        // A sound chunk without samples ends the pump as if the movie ended there.
+        {"empty sound chunk", BuildStreamMovie({kVideo, kSound}, {{0, {700}}, {1, {100}}, {1, {0}}, {1, {50}}, {0, {800}}}),
+         -1, {1, 1}, {1, 1}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Build(c.movie);
+        if (c.sFalseAfter >= 0)
+            m_sinks[0]->Input()->SetReceiveResultAfter(c.sFalseAfter, S_FALSE);
+        ASSERT_EQ(RunToEnd(), EC_COMPLETE);
+        for (size_t pin = 0; pin < m_sinks.size(); ++pin)
+        {
+            EXPECT_EQ(m_sinks[pin]->Input()->ReceiveCalls(), c.received[pin]) << "pin " << pin;
+            EXPECT_EQ(m_sinks[pin]->Records().SampleCount(), c.recorded[pin]) << "pin " << pin;
+            ExpectPrefix(m_movie, pin, Samples(pin));
+            EXPECT_EQ(m_sinks[pin]->Records().EndOfStreamCount(), 1) << "pin " << pin;
+        }
+        EXPECT_EQ(m_graph->CountEvents(EC_STREAM_ERROR_STOPPED), 0u);
+        ASSERT_EQ(m_graph->Stop(), S_OK);
+    }
+}
+
 TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndOfStream)
 {
     const HRESULT kReadFault = static_cast<HRESULT>(0x80070017); // a CRC error
     const HRESULT kSinkFault = static_cast<HRESULT>(0x80040211);
     SoundLayout silentRate;
     silentRate.rate = 0;
+    const StreamMovie video = LongVideoMovie(30);
+    const StreamMovie sound = InterleavedMovie(12);
     const struct
     {
         const char* what;
         StreamMovie movie;
         int failingSink;        // -1: none
+        int slowSink;           // -1: none
         LONG readsBeforeFault;  // after connecting; -1: none
+        LONGLONG cutAt;         // the source ends here once connected; -1: not cut
         HRESULT root;
+        const wchar_t* message; // the failure's journal text
     } cases[] = {
-        {"read fails", LongVideoMovie(30), -1, 3, kReadFault},
-        {"sink refuses", LongVideoMovie(30), 0, -1, kSinkFault},
+        {"read fails", video, -1, -1, 3, -1, kReadFault, nullptr},
+        {"sink refuses", video, 0, -1, -1, -1, kSinkFault, nullptr},
+        {"one pin refuses while the other's queue is full", sound, 0, 1, -1, -1, kSinkFault, nullptr},
         {"sound rate 0", BuildStreamMovie({{QTTrackKind::Sound, 1, 48000, SoundDescription(silentRate)}}, {{0, {10}}}),
-         -1, -1, E_FAIL},
+         -1, -1, -1, -1, E_FAIL, L"Unknown error"},
+        {"cut in a video frame", video, -1, -1, -1, static_cast<LONGLONG>(video.samples[0][10].offset) + 100, E_FAIL,
+         L"ReadOffset for Video failed"},
+        {"cut in a sound chunk", sound, -1, -1, -1, static_cast<LONGLONG>(sound.samples[1][5].offset) + 10, E_FAIL,
+         L"ReadOffset for Audio/TC() failed"},
+        {"frame larger than the buffers", OversizedFrameMovie(), -1, -1, -1, -1, E_FAIL,
+         L"Set Delivery buffer for Video failed"},
     };
     for (const auto& c : cases)
     {
@@ -141,8 +226,12 @@ TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndO
         Build(c.movie);
         if (c.failingSink >= 0)
             m_sinks[static_cast<size_t>(c.failingSink)]->Input()->SetReceiveResultAfter(1, c.root);
+        if (c.slowSink >= 0)
+            m_sinks[static_cast<size_t>(c.slowSink)]->Input()->SetReceiveDelay(2);
         if (c.readsBeforeFault >= 0)
             m_faults->FailAfter(m_faults->ReadCount() + c.readsBeforeFault, c.root);
+        if (c.cutAt >= 0)
+            m_faults->CutAt(c.cutAt);
         EXPECT_EQ(RunToEnd(), EC_STREAM_ERROR_STOPPED);
         ASSERT_EQ(m_graph->Stop(), S_OK);
         ASSERT_EQ(m_graph->CountEvents(EC_STREAM_ERROR_STOPPED), 1u);
@@ -151,8 +240,23 @@ TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndO
             EXPECT_TRUE(e.code != EC_STREAM_ERROR_STOPPED || static_cast<HRESULT>(e.param1) == c.root)
                 << std::hex << e.param1;
         }
-        for (CTestSinkFilter* sink : m_sinks)
-            EXPECT_EQ(sink->Records().EndOfStreamCount(), 0);
+        if (c.message)
+        {
+            const std::vector<std::wstring> errors = ErrorTexts(journal.Records());
+            ASSERT_FALSE(errors.empty());
+            EXPECT_EQ(errors[0], c.message);
+        }
+        for (size_t pin = 0; pin < m_sinks.size(); ++pin)
+        {
+            EXPECT_EQ(m_sinks[pin]->Records().EndOfStreamCount(), 0);
+            ExpectPrefix(m_movie, pin, Samples(pin));
+            for (const StreamSample& s : m_movie.samples[pin]) // nothing past the cut
+                if (c.cutAt >= 0 && static_cast<LONGLONG>(s.offset + s.size) > c.cutAt)
+                {
+                    EXPECT_LE(m_sinks[pin]->Input()->ReceiveCalls(), &s - m_movie.samples[pin].data());
+                    break;
+                }
+        }
     }
 }
 
