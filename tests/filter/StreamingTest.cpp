@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
+#include <thread>
 
 #include "diagnostics/MemoryJournal.h"
+#include "tests/support/BlockingCall.h"
 #include "tests/filter/StreamGraph.h"
 
 namespace
@@ -274,5 +277,59 @@ TEST_F(StreamingTest, RunNeedsAConnectedInputAndStartsStreamingOnlyOnce)
     EXPECT_EQ(m_parser->Run(0), VFW_E_WRONG_STATE); // streaming goes on from the first Run
     ASSERT_TRUE(m_sinks[0]->Records().WaitForEndOfStream(1, 20000));
     ExpectSamples(m_movie, 0, Samples(0));
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+}
+
+// The same graph stopped in the middle of a stream and run again, several
+// times. Stream positions are not rewound: each run's pump goes on with the
+// chunk it was pumping when the last run stopped (its failed GetMediaSample
+// left that chunk unfinished), from the chunk's first sample. What the last
+// run had queued or had in flight is lost: dropped at Stop, never delivered
+// late. Here a sink holds its 4th sample of each run in Receive, so the pump
+// fills the other 7 of the pin's 8 buffers (samples 5 to 11 of the run) and
+// waits for the 12th when the graph stops: each run delivers 3 samples and
+// the next starts 11 samples further on.
+TEST_F(StreamingTest, TheSameGraphRunsAgainFromTheChunkTheLastRunStoppedIn)
+{
+    const HRESULT kReadFault = static_cast<HRESULT>(0x80070017);
+    Build(LongVideoMovie(40), {0});
+    CTestSinkInputPin* sink = m_sinks[0]->Input();
+    size_t first = 0;
+    for (int run = 0; run < 3; ++run, first += 11)
+    {
+        SCOPED_TRACE(run);
+        m_sinks[0]->Records().Clear();
+        sink->HoldReceive(3);
+        const LONG reads = m_faults->ReadCount();
+        ASSERT_EQ(m_graph->Pause(), S_OK);
+        ASSERT_EQ(m_graph->Run(), S_OK);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_faults->ReadCount() < reads + 11 && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield(); // the pump fills every buffer
+        if (m_faults->ReadCount() != reads + 11)
+        {
+            sink->OpenGate();
+            FAIL() << "the pump read " << m_faults->ReadCount() - reads << " samples";
+        }
+        {
+            // The sink stops first; the filter's Stop then waits for the held delivery.
+            BlockingCall stop([&] { EXPECT_EQ(m_graph->Stop(), S_OK); });
+            ASSERT_TRUE(stop.Blocks());
+            sink->OpenGate();
+        }
+        EXPECT_EQ(m_faults->ReadCount(), reads + 11); // the 12th sample was never read
+        ExpectRange(m_movie, 0, first, 3, Samples(0));
+        EXPECT_EQ(m_sinks[0]->Records().EndOfStreamCount(), 0);
+    }
+    // A run that fails on its third read leaves that sample's chunk to the
+    // next run, which streams to the end as usual.
+    m_faults->FailAfter(m_faults->ReadCount() + 2, kReadFault);
+    EXPECT_EQ(RunToEnd(), EC_STREAM_ERROR_STOPPED);
+    ASSERT_EQ(m_graph->Stop(), S_OK);
+    m_faults->FailAfter(-1, S_OK);
+    m_sinks[0]->Records().Clear();
+    ASSERT_EQ(RunToEnd(), EC_COMPLETE);
+    ExpectRange(m_movie, 0, first + 2, 40 - (first + 2), Samples(0));
+    EXPECT_EQ(m_sinks[0]->Records().EndOfStreamCount(), 1);
     ASSERT_EQ(m_graph->Stop(), S_OK);
 }
