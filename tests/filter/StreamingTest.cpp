@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "diagnostics/MemoryJournal.h"
+#include "platform/DebugOutput.h"
+#include "platform/FaultInjection.h"
 #include "tests/support/BlockingCall.h"
 #include "tests/filter/StreamGraph.h"
 
@@ -332,4 +334,86 @@ TEST_F(StreamingTest, TheSameGraphRunsAgainFromTheChunkTheLastRunStoppedIn)
     ExpectRange(m_movie, 0, first + 2, 40 - (first + 2), Samples(0));
     EXPECT_EQ(m_sinks[0]->Records().EndOfStreamCount(), 1);
     ASSERT_EQ(m_graph->Stop(), S_OK);
+}
+
+// An event, a thread or an allocator's buffers that cannot be made, with the
+// graph paused. Run creates the halt event, then the sourcing thread; the
+// sourcing thread starts pin after pin, each with its data-available event,
+// its end-of-stream event, then its thread. The first failing pin stops the
+// start: the pump never runs and the failure is reported to the graph.
+TEST_F(StreamingTest, AnEventThreadOrBufferThatCannotBeMadeFailsTheRunAndLeavesNothing)
+{
+    const HRESULT kNoMemory = static_cast<HRESULT>(0x80070008); // ERROR_NOT_ENOUGH_MEMORY
+    const struct
+    {
+        const char* what;
+        PlatformFault fault;
+        LONG creationsBefore;
+        HRESULT run;           // the filter's Run
+        HRESULT laterRun;      // Run again before Stop
+        const wchar_t* message;
+        HRESULT streamError;   // reported to the graph; S_OK: none
+        size_t pinsStarted;    // "COutputPin::StartAsyncDeliveryThread()" lines
+    } cases[] = {
+        {"halt event", PlatformFault::Event, 0, kNoMemory, S_OK, L"Unable to create halt event", S_OK, 3},
+        {"sourcing thread", PlatformFault::Thread, 0, kNoMemory, VFW_E_WRONG_STATE,
+         L"Unable to create stream sourcing thread", S_OK, 0},
+        {"first pin's data event", PlatformFault::Event, 1, S_OK, VFW_E_WRONG_STATE,
+         L"Unable to create data availability event", kNoMemory, 1},
+        {"second pin's end-of-stream event", PlatformFault::Event, 4, S_OK, VFW_E_WRONG_STATE,
+         L"Unable to create EOS event", kNoMemory, 2},
+        {"first pin's thread", PlatformFault::Thread, 1, S_OK, VFW_E_WRONG_STATE, L"Error spawning media dribbler",
+         kNoMemory, 1},
+        {"buffers", PlatformFault::AllocatorCommit, 0, E_OUTOFMEMORY, S_OK, nullptr, S_OK, 3},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        CMemoryJournal journal;
+        CJournalScope scope(journal);
+        Build(ThreeTrackMovie());
+        const LONG reads = m_faults->ReadCount();
+        if (c.fault != PlatformFault::AllocatorCommit) // the buffers are made on Pause
+        {
+            ASSERT_EQ(m_graph->Pause(), S_OK);
+        }
+        {
+            CDebugOutputCapture capture;
+            FaultInjection::Arm(c.fault, c.creationsBefore);
+            EXPECT_EQ(JournalChainError(m_parser->Run(0)), c.run);
+            if (c.streamError != S_OK)
+            {
+                LONG code = 0; // the sourcing thread has ended
+                EXPECT_EQ(m_graph->WaitForCompletion(20000, &code), S_OK);
+                EXPECT_EQ(code, EC_STREAM_ERROR_STOPPED);
+                ASSERT_EQ(m_graph->CountEvents(EC_STREAM_ERROR_STOPPED), 1u);
+                EXPECT_EQ(static_cast<HRESULT>(m_graph->Events().back().param1), c.streamError);
+                EXPECT_EQ(capture.Count(L"COutputPin::StartAsyncDeliveryThread()\n"), c.pinsStarted);
+                EXPECT_EQ(m_faults->ReadCount(), reads); // the pump never ran
+            }
+            FaultInjection::Arm(c.fault, -1);
+            if (c.message)
+            {
+                const std::vector<std::wstring> errors = ErrorTexts(journal.Records());
+                ASSERT_FALSE(errors.empty());
+                EXPECT_EQ(errors[0], c.message);
+            }
+            EXPECT_EQ(JournalChainError(m_parser->Run(0)), c.laterRun);
+        }
+        for (CTestSinkFilter* sink : m_sinks)
+            EXPECT_EQ(sink->Records().EndOfStreamCount(), 0);
+        // Stop clears the way: the next run streams the whole movie (a later
+        // Run that started streaming has moved the positions on).
+        ASSERT_EQ(m_graph->Stop(), S_OK);
+        for (CTestSinkFilter* sink : m_sinks)
+            sink->Records().Clear();
+        ASSERT_EQ(RunToEnd(), EC_COMPLETE);
+        for (CTestSinkFilter* sink : m_sinks)
+            EXPECT_EQ(sink->Records().EndOfStreamCount(), 1);
+        if (c.laterRun != S_OK)
+            ExpectSamples(m_movie, 0, Samples(0));
+        ASSERT_EQ(m_graph->Stop(), S_OK);
+    }
 }
