@@ -4,10 +4,6 @@
 // left.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <iterator>
-#include <thread>
 
 #include "diagnostics/MemoryJournal.h"
 #include "platform/DebugOutput.h"
@@ -49,21 +45,6 @@ StreamMovie InterleavedMovie(uint32_t count)
         chunks.push_back({1, {100}});
     }
     return BuildStreamMovie({kVideo, kSound}, chunks);
-}
-
-// One video track whose first frame declares more bytes than the whole file:
-// the pin's buffers, no larger than the file, cannot hold it.
-StreamMovie OversizedFrameMovie()
-{
-    StreamMovie movie = BuildStreamMovie({kVideo}, {{0, {1000}}, {0, {1200}}});
-    const BYTE stsz[] = {'s', 't', 's', 'z'};
-    const auto at = std::search(movie.bytes.begin(), movie.bytes.end(), std::begin(stsz), std::end(stsz));
-    const size_t firstEntry = static_cast<size_t>(at - movie.bytes.begin()) + 16; // after flags, size, count
-    const uint32_t declared = 0x00100000;
-    for (size_t i = 0; i < 4; ++i)
-        movie.bytes.at(firstEntry + i) = static_cast<BYTE>(declared >> (24 - 8 * i));
-    movie.samples[0][0].size = declared;
-    return movie;
 }
 
 // got is exactly the track's samples first .. first + count - 1 (0-based).
@@ -206,28 +187,22 @@ TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndO
         int slowSink;           // -1: none
         LONG readsBeforeFault;  // after connecting; -1: none
         LONGLONG cutAt;         // the source ends here once connected; -1: not cut
-        HRESULT root;
-        const wchar_t* message; // the failure's journal text
+        HRESULT root;           // the failure's texts are TextsTest's
     } cases[] = {
-        {"read fails", video, -1, -1, 3, -1, kReadFault, nullptr},
-        {"sink refuses", video, 0, -1, -1, -1, kSinkFault, nullptr},
-        {"one pin refuses while the other's queue is full", sound, 0, 1, -1, -1, kSinkFault, nullptr},
+        {"read fails", video, -1, -1, 3, -1, kReadFault},
+        {"sink refuses", video, 0, -1, -1, -1, kSinkFault},
+        {"one pin refuses while the other's queue is full", sound, 0, 1, -1, -1, kSinkFault},
         {"sound rate 0", BuildStreamMovie({{QTTrackKind::Sound, 1, 48000, SoundDescription(silentRate)}}, {{0, {10}}}),
-         -1, -1, -1, -1, E_FAIL, L"Unknown error"},
-        {"cut in a video frame", video, -1, -1, -1, static_cast<LONGLONG>(video.samples[0][10].offset) + 100, E_FAIL,
-         L"ReadOffset for Video failed"},
-        {"cut in a sound chunk", sound, -1, -1, -1, static_cast<LONGLONG>(sound.samples[1][5].offset) + 10, E_FAIL,
-         L"ReadOffset for Audio/TC() failed"},
-        {"frame larger than the buffers", OversizedFrameMovie(), -1, -1, -1, -1, E_FAIL,
-         L"Set Delivery buffer for Video failed"},
+         -1, -1, -1, -1, E_FAIL},
+        {"cut in a video frame", video, -1, -1, -1, static_cast<LONGLONG>(video.samples[0][10].offset) + 100, E_FAIL},
+        {"cut in a sound chunk", sound, -1, -1, -1, static_cast<LONGLONG>(sound.samples[1][5].offset) + 10, E_FAIL},
+        {"frame larger than the buffers", OversizedFrameMovie(), -1, -1, -1, -1, E_FAIL},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        CMemoryJournal journal;
-        CJournalScope scope(journal);
         Build(c.movie);
         if (c.failingSink >= 0)
             m_sinks[static_cast<size_t>(c.failingSink)]->Input()->SetReceiveResultAfter(1, c.root);
@@ -244,12 +219,6 @@ TEST_F(StreamingTest, AFailedRunIsReportedOnceWithItsRootCauseAndEndsWithoutEndO
         {
             EXPECT_TRUE(e.code != EC_STREAM_ERROR_STOPPED || static_cast<HRESULT>(e.param1) == c.root)
                 << std::hex << e.param1;
-        }
-        if (c.message)
-        {
-            const std::vector<std::wstring> errors = ErrorTexts(journal.Records());
-            ASSERT_FALSE(errors.empty());
-            EXPECT_EQ(errors[0], c.message);
         }
         for (size_t pin = 0; pin < m_sinks.size(); ++pin)
         {
@@ -305,10 +274,7 @@ TEST_F(StreamingTest, TheSameGraphRunsAgainFromTheChunkTheLastRunStoppedIn)
         const LONG reads = m_faults->ReadCount();
         ASSERT_EQ(m_graph->Pause(), S_OK);
         ASSERT_EQ(m_graph->Run(), S_OK);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (m_faults->ReadCount() < reads + 11 && std::chrono::steady_clock::now() < until)
-            std::this_thread::yield(); // the pump fills every buffer
-        if (m_faults->ReadCount() != reads + 11)
+        if (!WaitForReads(reads - m_connectReads + 11)) // the pump fills every buffer
         {
             sink->OpenGate();
             FAIL() << "the pump read " << m_faults->ReadCount() - reads << " samples";
