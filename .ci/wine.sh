@@ -65,4 +65,17 @@ if w reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1; then
   exit 1
 fi
 w "$bin/wine_graph_checks.exe" mapper 0
+
+# The DLL's export table: the four entry points, undecorated, and CEntryPoint
+# with its base (their Itanium names), as the native module's (module_tests).
+exports=$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+  awk '/^\t\[/ { print $3 }')
+for name in DllGetClassObject DllCanUnloadNow DllRegisterServer DllUnregisterServer; do
+  grep -qx "$name" <<<"$exports" || { echo "wine.sh: $dll does not export $name undecorated" >&2; exit 1; }
+done
+if others=$(grep -Evx 'Dll(GetClassObject|CanUnloadNow|RegisterServer|UnregisterServer)|_Z(N|T[VIS])(11CEntryPoint|15CEntryPointBase).*' <<<"$exports"); then
+  echo "wine.sh: $dll exports more than the entry points and CEntryPoint: $(echo $others)" >&2
+  exit 1
+fi
+echo "DLL exports: the four entry points and CEntryPoint ($(wc -l <<<"$exports") names)"
 echo "wine.sh: the DLL registered, streamed and unregistered under Wine"
