@@ -150,7 +150,7 @@ TEST_F(TextsTest, AWholeLifeThatStreamsToTheEnd)
         {D, L"<<<  VWrite: 0x9af5 sz[299] for track-1 contains 1 samples, read(299)\n", 1},
         {D, L"\nParseTheMovie is DONE!\n", 1},
         {J, L"QTP: PullStream ParseTheMovie is done", 1},
-        // End of stream on both pins, Stop, and the teardown.
+        // End of stream on every pin, Stop, and the teardown.
         {D, L"COutputPin::HandleEndOfStream", 3},
         {D, L"COutputPin::AsyncDelivery() thread finished\n", 3},
         {D, L"Stop CALLED!\n", 2}, // the test's Stop, and the graph's as it lets go
