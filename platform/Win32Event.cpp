@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/FaultInjection.h"
 #include "platform/WaitableObject.h"
 
 namespace {
@@ -47,6 +48,7 @@ BOOL SetEventState(HANDLE hEvent, bool signalled)
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName)
 {
+    if (FaultInjection::Fails(PlatformFault::Event)) return nullptr; // a test asked for it
     if (lpName)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/FaultInjection.h"
 #include "platform/WaitableObject.h"
 
 namespace {
@@ -82,6 +83,7 @@ private:
 uintptr_t _beginthreadex(void*, unsigned, unsigned(__stdcall* start_address)(void*), void* arglist,
                          unsigned initflag, unsigned* thrdaddr)
 {
+    if (FaultInjection::Fails(PlatformFault::Thread)) { errno = EAGAIN; return 0; } // a test asked for it
     if (!start_address)
     {
         errno = EINVAL;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "platform/FaultInjection.h"
 #include "platform/runtime/MediaSample.h"
 
 namespace {
@@ -72,6 +73,7 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 
 STDMETHODIMP CMemAllocator::Commit()
 {
+    if (FaultInjection::Fails(PlatformFault::AllocatorCommit)) return E_OUTOFMEMORY; // a test asked for it
     CAutoLock lock(&m_lock);
     if (!m_propsSet || m_props.cBuffers <= 0 || m_props.cbBuffer <= 0)
         return VFW_E_SIZENOTSET;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/Journal.h"
 #include "diagnostics/JournalRecord.h"
 #include "filter/RZQTFileParser.h"
 #include "pins/inpin.h"
@@ -34,6 +35,16 @@ inline std::vector<JournalRecord> EntryPoints(const std::vector<JournalRecord>& 
         if (record.type == JournalRecordType::EntryPoint && record.text == name)
             found.push_back(record);
     return found;
+}
+
+// The texts of the journal's error records, oldest first.
+inline std::vector<std::wstring> ErrorTexts(const std::vector<JournalRecord>& records)
+{
+    std::vector<std::wstring> texts;
+    for (const JournalRecord& record : records)
+        if (record.type == JournalRecordType::Record && record.kind == JOURNAL_KIND_ERROR)
+            texts.push_back(record.text);
+    return texts;
 }
 
 // A video and a sound track, duration / timeScale seconds long.

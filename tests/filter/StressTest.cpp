@@ -39,16 +39,6 @@ StreamMovie InterleavedMovie()
                              {QTTrackKind::Timecode, 3, 2500, {}}},
                             chunks);
 }
-
-void ExpectPrefix(const StreamMovie& movie, size_t track, const std::vector<SinkSampleRecord>& got)
-{
-    ASSERT_LE(got.size(), movie.samples[track].size());
-    for (size_t i = 0; i < got.size(); ++i)
-    {
-        const std::vector<BYTE> data = movie.Data(track, i);
-        ASSERT_EQ(got[i].hash, Fnv1a64(data.data(), data.size())) << "track " << track << " sample " << i;
-    }
-}
 } // namespace
 
 TEST_F(StressTest, RunPauseAndStopAnywhereEndPromptlyAndDeliverEachSampleOnceInOrder)

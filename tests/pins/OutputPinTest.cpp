@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "diagnostics/MemoryJournal.h"
+#include "framework/CreateMemoryAllocator.h"
 #include "quicktime/FourCC.h"
 #include "quicktime/QTMediaGuids.h"
 #include "tests/filter/StreamGraph.h"
@@ -167,22 +168,34 @@ TEST_F(OutputPinTest, NoBufferIsLargerThanTheFile)
     EXPECT_EQ(m_parser->GetOutputPin(0)->GetOfferedType().lSampleSize, bytes.size());
 }
 
-TEST_F(OutputPinTest, AnAllocatorThatGrantsOtherTermsIsRefused)
+TEST_F(OutputPinTest, AnAllocatorThatRefusesOrGrantsOtherTermsIsRefused)
 {
-    CMemoryJournal journal;
-    CJournalScope scope(journal);
-    Build(VideoSoundTimecode(), {2});
-    ALLOCATOR_PROPERTIES demand{16, 4, 4, 0}; // more buffers, aligned to 4
-    CTestSinkFilter* sink = nullptr;
-    ASSERT_EQ(CTestSinkFilter::Create(&sink), S_OK);
-    Add(sink)->Input()->DemandAllocatorProperties(&demand);
-    EXPECT_TRUE(FAILED(m_graph->ConnectDirect(m_parser->GetOutputPin(0), sink->Input(), nullptr)));
-    EXPECT_FALSE(m_parser->GetOutputPin(0)->IsConnected());
-    bool logged = false; // under the pin's one source name
-    for (const JournalRecord& record : journal.Records())
-        logged = logged || (record.text == L"Allocator returned properties that we do not like during negotiaton" &&
-                            record.file == L"outpin");
-    EXPECT_TRUE(logged);
+    const struct
+    {
+        ALLOCATOR_PROPERTIES demand;
+        const wchar_t* message; // logged under the pin's one source name
+    } cases[] = {
+        {{16, 4, 4, 0}, L"Allocator returned properties that we do not like during negotiaton"}, // more, aligned
+        {{8, 4, 3, 0}, L"Allocator refused to accept our allocator properties\n"}, // no alignment of 3
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.demand.cbAlign);
+        TearDown();
+        SetUp();
+        CMemoryJournal journal;
+        CJournalScope scope(journal);
+        Build(VideoSoundTimecode(), {2});
+        CTestSinkFilter* sink = nullptr;
+        ASSERT_EQ(CTestSinkFilter::Create(&sink), S_OK);
+        Add(sink)->Input()->DemandAllocatorProperties(&c.demand);
+        EXPECT_TRUE(FAILED(m_graph->ConnectDirect(m_parser->GetOutputPin(0), sink->Input(), nullptr)));
+        EXPECT_FALSE(m_parser->GetOutputPin(0)->IsConnected());
+        size_t logged = 0;
+        for (const JournalRecord& record : journal.Records())
+            logged += record.text == c.message && record.file == L"outpin";
+        EXPECT_EQ(logged, 1u);
+    }
 }
 
 TEST_F(OutputPinTest, SeekingReportsTheDurationOnly)
@@ -262,6 +275,23 @@ TEST_F(OutputPinTest, DisconnectingTheInputTearsDownBothSidesAndReconnectingBuil
     EXPECT_EQ(kept->QueryPinInfo(&info), S_OK); // still a live pin
     EXPECT_EQ(std::wstring(info.achName), L"twos stream-736f7774-2");
     info.pFilter->Release();
+    // The retired pin offers, accepts and completes nothing without an input.
+    COutputPin* retired = dynamic_cast<COutputPin*>(kept);
+    ASSERT_NE(retired, nullptr);
+    CMediaType type;
+    EXPECT_EQ(retired->GetMediaType(0, &type), VFW_S_NO_MORE_ITEMS);
+    EXPECT_EQ(retired->GetMediaType(-1, &type), VFW_S_NO_MORE_ITEMS);
+    EXPECT_EQ(retired->GetMediaType(0, nullptr), E_POINTER);
+    EXPECT_EQ(retired->CheckMediaType(&retired->GetOfferedType()), VFW_E_TYPE_NOT_ACCEPTED);
+    EXPECT_EQ(kept->QueryAccept(&retired->GetOfferedType()), S_FALSE);
+    EXPECT_EQ(retired->CompleteConnect(m_sinks[1]->Input()), E_UNEXPECTED);
+    IMemAllocator* allocator = nullptr;
+    ASSERT_EQ(CreateMemoryAllocator(&allocator), S_OK);
+    ALLOCATOR_PROPERTIES props{};
+    EXPECT_EQ(retired->DecideBufferSize(allocator, &props), E_UNEXPECTED);
+    EXPECT_EQ(allocator->GetProperties(&props), S_OK);
+    EXPECT_EQ(props.cBuffers, 0); // nothing was asked of it
+    allocator->Release();
     ASSERT_EQ(m_sinks[1]->Stop(), S_OK);
     EXPECT_EQ(m_sinks[1]->Input()->Disconnect(), S_OK);
 

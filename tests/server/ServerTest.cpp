@@ -62,6 +62,81 @@ TEST(ServerTest, ClassObjectOnlyOfTheFilterAndOnlyAsAFactory)
     EXPECT_EQ(CLSID_RZQTFileParser, clsid);
 }
 
+// An object that aggregates the filter and counts its own references.
+struct COuter : public IUnknown
+{
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid != IID_IUnknown)
+            return inner->QueryInterface(riid, ppv);
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+    ULONG refs = 1;
+    IUnknown* inner = nullptr; // the filter's own IUnknown; one reference held
+};
+
+TEST(ServerTest, TheFilterAnswersForItsInterfacesAndCanBeAggregated)
+{
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(S_OK, Factory()->CreateInstance(nullptr, IID_IBaseFilter,
+                                              reinterpret_cast<void**>(filter.ReleaseAndGetAddressOf())));
+    ComPtr<IUnknown> identity;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.ReleaseAndGetAddressOf())));
+    const struct
+    {
+        const IID* iid;
+        HRESULT expected;
+    } answers[] = {{&IID_IPersist, S_OK},          {&IID_IMediaFilter, S_OK}, {&IID_IBaseFilter, S_OK},
+                   {&IID_IAMovieSetup, S_OK},      {&IID_IPin, E_NOINTERFACE}, {&IID_IMemInputPin, E_NOINTERFACE},
+                   {&IID_IClassFactory, E_NOINTERFACE}};
+    for (const auto& a : answers)
+    {
+        ComPtr<IUnknown> face;
+        EXPECT_EQ(a.expected, filter->QueryInterface(*a.iid, reinterpret_cast<void**>(face.ReleaseAndGetAddressOf())))
+            << Text(*a.iid);
+        ComPtr<IUnknown> back;
+        if (face)
+        {
+            EXPECT_EQ(S_OK, face->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(back.ReleaseAndGetAddressOf())));
+        }
+        EXPECT_EQ(back.Get(), SUCCEEDED(a.expected) ? identity.Get() : nullptr) << "the same object";
+    }
+    // Registration goes through the module's own table: the filter has no setup data.
+    ComPtr<IAMovieSetup> setup;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IAMovieSetup, reinterpret_cast<void**>(setup.ReleaseAndGetAddressOf())));
+    EXPECT_EQ(S_FALSE, setup->Register());
+    EXPECT_EQ(S_FALSE, setup->Unregister());
+    setup.Reset();
+    identity.Reset();
+    filter.Reset();
+    EXPECT_EQ(S_OK, DllCanUnloadNow());
+
+    // Aggregated: only IUnknown may be asked for at creation, and every
+    // interface of the filter then counts on and answers for the outer object.
+    COuter outer;
+    void* refused = &outer;
+    EXPECT_EQ(E_NOINTERFACE, Factory()->CreateInstance(&outer, IID_IBaseFilter, &refused));
+    EXPECT_EQ(nullptr, refused);
+    EXPECT_EQ(S_OK, DllCanUnloadNow()) << "the refused filter is gone";
+    ASSERT_EQ(S_OK, Factory()->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)));
+    IBaseFilter* aggregated = nullptr;
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&aggregated)));
+    EXPECT_EQ(2u, outer.refs);
+    IUnknown* owner = nullptr;
+    ASSERT_EQ(S_OK, aggregated->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&owner)));
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), owner);
+    owner->Release();
+    aggregated->Release();
+    EXPECT_EQ(1u, outer.refs);
+    EXPECT_EQ(0u, outer.inner->Release());
+    EXPECT_EQ(S_OK, DllCanUnloadNow());
+}
+
 TEST(ServerTest, ModuleCanUnloadOnlyWithoutFiltersFactoriesAndLocks)
 {
     EXPECT_EQ(S_OK, DllCanUnloadNow());

@@ -41,6 +41,20 @@ void CTestSinkInputPin::SetReceiveDelay(DWORD ms)
     m_delayMs = ms;
 }
 
+void CTestSinkInputPin::HoldReceive(LONG index)
+{
+    std::lock_guard<std::mutex> lock(m_gateLock);
+    m_holdAt = index;
+    m_receives = 0;
+}
+
+void CTestSinkInputPin::OpenGate()
+{
+    std::lock_guard<std::mutex> lock(m_gateLock);
+    m_holdAt = -1;
+    m_gateOpened.notify_all();
+}
+
 void CTestSinkInputPin::SetReceiveResultAfter(LONG samples, HRESULT hr)
 {
     m_resultAfterCode = hr;
@@ -117,6 +131,11 @@ STDMETHODIMP CTestSinkInputPin::Receive(IMediaSample* pSample)
     const DWORD delay = m_delayMs;
     if (delay != 0)
         Sleep(delay); // outside every lock: a slow sink must not stall its filter
+    {
+        std::unique_lock<std::mutex> lock(m_gateLock);
+        const LONG index = m_receives++;
+        m_gateOpened.wait(lock, [&] { return m_holdAt != index; });
+    }
     return CSinkInputPin::Receive(pSample);
 }
 

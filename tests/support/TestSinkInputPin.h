@@ -6,6 +6,8 @@
 #include <dshow.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "framework/CMediaType.h"
 #include "tools/sink/SinkInputPin.h"
@@ -28,6 +30,10 @@ public:
     void SetNotifyAllocatorResult(HRESULT hr);
     // Each Receive waits this long first (milliseconds; 0 default).
     void SetReceiveDelay(DWORD ms);
+    // The Receive call of this 0-based number (counted from this call on)
+    // waits, outside every lock, until OpenGate; -1 holds none (default).
+    void HoldReceive(LONG index);
+    void OpenGate();
     // From the (samples + 1)-th Receive on, answer hr without recording
     // (a failure, or S_FALSE); samples < 0 switches it off (default).
     void SetReceiveResultAfter(LONG samples, HRESULT hr);
@@ -48,6 +54,10 @@ private:
     std::atomic<LONG> m_resultAfter{-1};
     std::atomic<HRESULT> m_resultAfterCode{S_OK};
     std::atomic<bool> m_offerAllocator{true};
+    std::mutex m_gateLock;
+    std::condition_variable m_gateOpened;
+    LONG m_holdAt = -1;  // guarded by m_gateLock
+    LONG m_receives = 0; // guarded by m_gateLock; since HoldReceive
     std::atomic<HRESULT> m_notifyResult{S_OK};
 
     // Guarded by m_pLock (the filter's lock).

@@ -22,6 +22,14 @@
 
 namespace
 {
+// The repository's sample movie; the tests run with QTP_SOURCE_DIR set
+// (__FILE__ is relative in a build whose compiler cache rewrites paths).
+std::string SampleMovie()
+{
+    const char* dir = std::getenv("QTP_SOURCE_DIR");
+    return std::string(dir ? dir : ".") + "/samples/sample.mov";
+}
+
 // The qtgraph program built beside this test, run by the shell with the
 // environment assignments and the arguments (quoted as the shell wants them);
 // its exit status, standard error in *err.
@@ -236,8 +244,7 @@ TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
     RegisterModuleOnce(); // first, so its registry file is not the one below
     const CTempRegistry registry;
     const std::string module = std::filesystem::canonical(ModuleBesideProgram()).string();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov";
+    const std::string sample = SampleMovie();
     QtGraphRun run = QtGraph({"info", sample});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
@@ -340,8 +347,7 @@ std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
 TEST(QtGraph, RunDeliversTheListedSamples)
 {
     RegisterModuleOnce();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov"; // video, sound, timecode
+    const std::string sample = SampleMovie(); // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
     ASSERT_EQ(2u, tracks.size());
     const std::vector<std::vector<std::string>> runs = {{"run", "--json", "--samples", sample},
