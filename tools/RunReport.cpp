@@ -101,6 +101,13 @@ std::vector<ReportField> RunFields(const RunOutcome& outcome, const std::vector<
         {"run time", seconds, {{"seconds", ReportValue::Real(outcome.seconds)}}},
         DurationField(outcome),
     };
+    // A pin that received nothing: a track the movie holds but that did not play.
+    std::string empty;
+    for (const RunPin& pin : pins)
+        if (pin.sink->Records().Totals().samples == 0)
+            empty += (empty.empty() ? "" : ", ") + std::to_string(pin.index);
+    if (!empty.empty())
+        fields.push_back({"empty pins", empty, {}});
     if (!hashed)
     {
         // Counting sinks cost next to nothing: the rate is the filter's own.
