@@ -68,6 +68,8 @@ void CAtomSurvey::Run()
     std::string listed;
     size_t count = 0;
     std::vector<Finding> pastFile;
+    LONGLONG runaway = -1, runawaySize = 0; // the last atom that runs past the end of the file
+    uint32_t runawayType = 0;
     for (;;)
     {
         const LONGLONG at = top.GetCursor();
@@ -97,6 +99,9 @@ void CAtomSurvey::Run()
         }
         else if (past)
         {
+            runaway = at;
+            runawayType = type;
+            runawaySize = size;
             pastFile.push_back({FailureKind::AtomPastFile, 0, CodeText(type), at,
                                 {{"declared_size", ReportValue::Number(size)},
                                  {"missing", ReportValue::Number(at + size - m_out.fileLength)},
@@ -108,8 +113,15 @@ void CAtomSurvey::Run()
     {
         if (count > kListedTopAtoms)
             listed += "; " + GroupedNumber(static_cast<LONGLONG>(count - kListedTopAtoms)) + " more";
-        m_out.findings = {{FailureKind::NotAMovie, 0, {}, -1,
+        // A movie's own atom running past the end is a movie cut short;
+        // anything else is not a movie.
+        const uint32_t kMovieAtoms[] = {FourCC::Ftyp, FourCC::Wide, FourCC::Free, FourCC::Mdat, FourCC::Moof};
+        const bool cut = runaway >= 0 && std::find(std::begin(kMovieAtoms), std::end(kMovieAtoms), runawayType) !=
+                                             std::end(kMovieAtoms);
+        m_out.findings = {{cut ? FailureKind::FileEndsBeforeMovie : FailureKind::NotAMovie, 0,
+                           cut ? CodeText(runawayType) : std::string(), cut ? runaway : -1,
                            {{"file_length", ReportValue::Number(m_out.fileLength)},
+                            {"declared_size", ReportValue::Number(runawaySize)},
                             {"atoms", ReportValue::Text(listed.empty() ? "none" : listed)}}}};
         return;
     }

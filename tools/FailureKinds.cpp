@@ -24,6 +24,9 @@ const KindEntry kKinds[] = {
     {FailureKind::PermissionDenied, Severity::Error, "permission-denied", "permission denied"},
     {FailureKind::NotAMovie, Severity::Error, "not-a-movie",
      "not a QuickTime movie: no 'moov' atom among the top-level atoms of its {file_length} bytes ({atoms})"},
+    {FailureKind::FileEndsBeforeMovie, Severity::Error, "file-ends-before-movie",
+     "the file ends at byte {file_length} inside the '{atom}' atom that starts at {offset} and declares "
+     "{declared_size} bytes, before any 'moov' atom: cut short or still being written ({atoms})"},
     {FailureKind::MovieCutShort, Severity::Error, "movie-cut-short",
      "the file ends at byte {file_length} inside the 'moov' atom that starts at {offset} and declares "
      "{declared_size} bytes: cut short or still being written"},

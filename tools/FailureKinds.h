@@ -24,6 +24,7 @@ enum class FailureKind
     FileMissing,
     PermissionDenied,
     NotAMovie,
+    FileEndsBeforeMovie,
     MovieCutShort,
     AtomPastFile,
     AtomPastParent,

@@ -47,9 +47,9 @@ std::vector<std::wstring> ErrorTexts(const std::vector<JournalRecord>& records)
 std::string ResultWords(HRESULT hr)
 {
     if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-        return FindingText({FailureKind::FileMissing});
+        return FindingText({FailureKind::FileMissing, 0, {}, -1, {}});
     if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
-        return FindingText({FailureKind::PermissionDenied});
+        return FindingText({FailureKind::PermissionDenied, 0, {}, -1, {}});
     const _com_error error(hr);
     return ToUtf8(Trimmed(error.ErrorMessage()));
 }
