@@ -175,7 +175,13 @@ void CAtomSurvey::MovieChild(QTParser& reader, const std::string& path, uint32_t
     {
         SurveyedTrack track;
         track.index = static_cast<LONG>(m_out.tracks.size() + 1);
+        const LONGLONG at = reader.GetAtomStart(), size = reader.GetAtomSize();
+        track.cut = size > m_out.fileLength - at;
         m_out.tracks.push_back(track);
+        if (track.cut)
+            Add({FailureKind::TrackCutShort, track.index, path, at,
+                 {{"declared_size", ReportValue::Number(size)},
+                  {"missing", ReportValue::Number(at + size - m_out.fileLength)}}});
         (void)Open(reader, path, &CAtomSurvey::TrackChild);
         Track().tablesWhole = Track().tablesFound == 4 && !Track().tableTooLong;
     }

@@ -18,6 +18,7 @@
 struct SurveyedTrack
 {
     LONG index = 0; // 1-based, in "trak" order
+    bool cut = false;   // its "trak" atom runs past the end of the file
     bool video = false; // holds "vmhd"
     bool sound = false; // holds "smhd"
     // True when "stts", "stsc", "stsz" and a chunk offset table were all

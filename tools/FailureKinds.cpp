@@ -56,12 +56,15 @@ const KindEntry kKinds[] = {
     {FailureKind::TableTooLong, Severity::Error, "table-too-long",
      "track {track}'s '{atom}' atom at {offset} declares {count} {entries} of {entry_size} bytes ({needed} bytes) "
      "but holds {held}: the track keeps only what came before it"},
-    {FailureKind::NoMediaType, Severity::Error, "no-media-type",
+    {FailureKind::NoMediaType, Severity::Warning, "no-media-type",
      "track {track} (format '{format}', code {format_code}) is neither video, sound nor timecode (no 'vmhd', 'smhd' "
-     "or timecode 'gmhd'): the filter offers its pin with no media type, which nothing can connect to"},
-    {FailureKind::TimecodeUnreadable, Severity::Error, "timecode-unreadable",
-     "timecode track {track}'s first value is read at offset {chunk_offset}, but the file has {file_length} bytes: "
-     "the filter refuses the movie"},
+     "or timecode 'gmhd'): the filter offers its pin with no media type and streams nothing on it"},
+    {FailureKind::TimecodeUnreadable, Severity::Warning, "timecode-unreadable",
+     "timecode track {track}'s first value is read at offset {chunk_offset}, past the end of the file "
+     "({file_length} bytes): the pin's timecode starts at 0"},
+    {FailureKind::TrackCutShort, Severity::Error, "track-cut-short",
+     "track {track}'s 'trak' atom at {offset} declares {declared_size} bytes, {missing} of them past the end of "
+     "the file: the filter offers what was read of it"},
     {FailureKind::VideoTimecodeScales, Severity::Error, "video-timecode-time-scales",
      "video track {video_track} has media time scale {video_time_scale} and timecode track {timecode_track} "
      "{timecode_time_scale}: the filter refuses a movie whose video and timecode time scales differ"},

@@ -37,6 +37,7 @@ enum class FailureKind
     TableTooLong,
     NoMediaType,
     TimecodeUnreadable,
+    TrackCutShort,
     VideoTimecodeScales,
     ChunkPastEnd,
     SoundChunkEmpty,

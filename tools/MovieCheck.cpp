@@ -151,6 +151,8 @@ void CMovieCheck::Tracks(const QTMovie& movie, LONG pinned)
     {
         const QTTrack& track = *movie.GetTrack(index);
         const SurveyedTrack* surveyed = Surveyed(index);
+        if (surveyed && surveyed->cut)
+            continue; // what a cut track lacks is the cut, reported already
         if (track.GetKind() == QTTrackKind::None)
         {
             const uint32_t format = track.GetSampleDescription().formatCode;
