@@ -62,6 +62,9 @@ const KindEntry kKinds[] = {
     {FailureKind::TimecodeUnreadable, Severity::Warning, "timecode-unreadable",
      "timecode track {track}'s first value is read at offset {chunk_offset}, past the end of the file "
      "({file_length} bytes): the pin's timecode starts at 0"},
+    {FailureKind::TimecodeWithoutChunk, Severity::Error, "timecode-without-chunk",
+     "timecode track {track} has no chunk offset to read its first value at ({chunks} chunks): the filter refuses "
+     "the movie"},
     {FailureKind::TrackCutShort, Severity::Error, "track-cut-short",
      "track {track}'s 'trak' atom at {offset} declares {declared_size} bytes, {missing} of them past the end of "
      "the file: the filter offers what was read of it"},
@@ -74,6 +77,10 @@ const KindEntry kKinds[] = {
     {FailureKind::SoundChunkEmpty, Severity::Warning, "sound-chunk-empty",
      "track {track} chunk {chunk} at offset {chunk_offset} is a sound chunk without samples: the pump ends every "
      "stream there, with {chunks_left} chunks of the movie not played"},
+    {FailureKind::SoundChunkUnsized, Severity::Error, "sound-chunk-unsized",
+     "track {track} chunk {chunk} at offset {chunk_offset} is a sound chunk of {samples} samples whose bytes the "
+     "filter cannot size ({time_to_sample_entries} 'stts' entries where it sizes sound by one, {channels} channels "
+     "of {sample_size} bytes): a run fails there"},
     {FailureKind::TablesDisagree, Severity::Warning, "tables-disagree",
      "track {track}'s sample tables disagree: 'stts' times {stts_samples} samples, 'stsz' sizes {stsz_samples} and "
      "'stsc' places {stsc_samples} in the {chunks} chunks of '{chunk_table}'"},

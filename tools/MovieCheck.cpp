@@ -166,8 +166,12 @@ void CMovieCheck::Tracks(const QTMovie& movie, LONG pinned)
         if (track.IsTimecode())
         {
             timecodeTrack = index;
-            const LONGLONG offset = movie.GetTrack(index)->GetCurrentCO();
-            if (offset < 0 || offset >= m_fileLength)
+            // Discovery reads the first value there; a short read leaves it 0.
+            const LONGLONG offset = track.GetCurrentCO();
+            if (offset < 0)
+                Add(FailureKind::TimecodeWithoutChunk, index, "moov/trak", -1,
+                    {{"chunks", Number(track.GetSampleTables().chunkCount)}});
+            else if (offset >= m_fileLength)
                 Add(FailureKind::TimecodeUnreadable, index, "moov/trak", -1,
                     {{"chunk_offset", Number(offset)}, {"file_length", Number(m_fileLength)}});
         }
@@ -272,6 +276,17 @@ void CMovieCheck::Chunks(const QTMovie& movie, LONG pinned)
         if (step.action == QTChunkAction::Sound)
         {
             bytes = QTChunkSchedule::SoundBytes(step);
+            if (bytes < 0)
+            {
+                std::vector<FindingValue> values = where;
+                values.insert(values.end(),
+                              {{"samples", Number(step.samples)},
+                               {"time_to_sample_entries", Number(step.track->GetSampleTables().timeToSampleCount)},
+                               {"channels", Number(step.channels)},
+                               {"sample_size", Number(step.track->GetSampleTables().sampleSize)}});
+                Add(FailureKind::SoundChunkUnsized, track, "moov/trak/mdia/minf/stbl", -1, values);
+                break; // the pump's sample cannot take it
+            }
         }
         else if (step.action == QTChunkAction::Video)
         {

@@ -61,17 +61,19 @@ TrackLayout Video(const VideoTables& tables = {}, uint32_t scale = kScale)
 
 // Stereo 16-bit sound: three chunks of 250 sample frames after the video,
 // or the chunks given.
-TrackLayout Sound(std::vector<std::array<uint32_t, 3>> stsc = {{1, 250, 1}})
+TrackLayout Sound(std::vector<std::array<uint32_t, 3>> stsc = {{1, 250, 1}},
+                  std::vector<std::pair<uint32_t, uint32_t>> stts = {{750, 1}})
 {
     return {QTTrackKind::Sound, 2, kScale, 28, Atoms([&](AtomBuilder& b) {
                 AddStsd(b, SoundDescription({}));
-                AddStts(b, {{750, 1}});
+                AddStts(b, stts);
                 AddStsc(b, stsc);
                 AddStsz(b, 1, {}, 750);
                 AddStco(b, {kMdat + 3000, kMdat + 4000, kMdat + 5000});
             })};
 }
 
+// The timecode's one sample at offset, or no chunk at all when offset is 0.
 TrackLayout Timecode(uint32_t offset, uint32_t scale = kScale)
 {
     return {QTTrackKind::Timecode, 3, scale, 28, Atoms([&](AtomBuilder& b) {
@@ -79,7 +81,7 @@ TrackLayout Timecode(uint32_t offset, uint32_t scale = kScale)
                 AddStts(b, {{1, 100}});
                 AddStsc(b, {{1, 1, 1}});
                 AddStsz(b, 4, {}, 1);
-                AddStco(b, {offset});
+                AddStco(b, offset ? std::vector<uint32_t>{offset} : std::vector<uint32_t>{});
             })};
 }
 
@@ -196,6 +198,9 @@ std::vector<Malformed> MalformedMovies()
          "chunk-past-end", {"chunk 3 at offset 900,000 holds 1,000 bytes"}, 2, Play::Fails},
         {"a sound chunk without samples", MovieOf({Video(), Sound({{1, 250, 1}, {2, 0, 1}})}), "sound-chunk-empty",
          {"track 2 chunk 2 at offset 4,024", "with 2 chunks of the movie not played"}, 1, Play::Plays},
+        {"sound timed in two runs", MovieOf({Video(), Sound({{1, 250, 1}}, {{500, 1}, {250, 1}})}),
+         "sound-chunk-unsized", {"track 2 chunk 1 at offset 3,024", "of 250 samples", "2 'stts' entries"}, 2,
+         Play::Fails},
         {"tables that disagree", MovieOf({Video(Tables([](VideoTables& t) { t.stts = {{4, 100}}; }))}), "tables-disagree",
          {"'stts' times 4 samples, 'stsz' sizes 3 and 'stsc' places 3 in the 3 chunks of 'stco'"}, 1, Play::Plays},
         {"ffmpeg's NTSC time scale", MovieOf({Video(Tables([](VideoTables& t) { t.stts = {{3, 1001}}; }), 30000)}), "frame-rate-from-time-scale",
@@ -216,6 +221,8 @@ std::vector<Malformed> MalformedMovies()
          "video-timecode-time-scales", {"time scale 2,997 and timecode track 2 3,000"}, 2, Play::Refused},
         {"a timecode past the end", MovieOf({Video(), Timecode(kFarAway)}), "timecode-unreadable",
          {"read at offset 900,000"}, 1, Play::Plays},
+        {"a timecode without a chunk", MovieOf({Video(), Timecode(0)}), "timecode-without-chunk",
+         {"timecode track 2 has no chunk offset", "(0 chunks)"}, 2, Play::Refused},
         {"next track ID 1", MovieOf({Video()}, 1), "no-tracks-declared", {"next track ID 1"}, 2, Play::Refused},
         {"movie time scale 0", MovieOf({Video()}, 0, 0), "movie-time-scale-zero", {"time scale 0"}, 2,
          Play::Refused},
