@@ -31,7 +31,7 @@ std::string HresultText(HRESULT hr);
 // when hr is a journal chain id, which the person can look for in the
 // journal.
 void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records,
-                  const std::vector<Finding>& errors = {}, bool verbose = true);
+                  const std::vector<Finding>& errors, bool verbose);
 
 // The structural errors of a file the filter played or parsed anyway, on
 // err as "qtgraph: warning: <words>", one per line.
