@@ -57,9 +57,9 @@ ULONGLONG PlacedSamples(const QTSampleTables& tables)
     const std::vector<QTSampleToChunk>& table = tables.sampleToChunk;
     for (size_t i = 0; i + 1 < table.size(); ++i) // the last entry ends the table
     {
+        const LONGLONG end = LONGLONG{tables.chunkCount} + 1; // past the last chunk
         const LONGLONG first = std::max<LONGLONG>(table[i].firstChunk, 1);
-        const LONGLONG next = std::min<LONGLONG>(i + 2 < table.size() ? table[i + 1].firstChunk : LONGLONG{tables.chunkCount} + 1,
-                                                 LONGLONG{tables.chunkCount} + 1);
+        const LONGLONG next = std::min<LONGLONG>(i + 2 < table.size() ? table[i + 1].firstChunk : end, end);
         if (next > first && table[i].samplesPerChunk > 0)
             placed += static_cast<ULONGLONG>(next - first) * static_cast<ULONGLONG>(table[i].samplesPerChunk);
     }

@@ -9,7 +9,8 @@
 //     qtgraph filters [--json]
 //
 // The Windows build has info, chunks, run and check (QtGraphCommands.h); any
-// other command is a usage error there. info, chunks and run take --verbose. The file is opened through the parser filter, made by its class identifier
+// other command is a usage error there. info, chunks and run take --verbose.
+// The file is opened through the parser filter, made by its class identifier
 // from the registered module (natively it must be the one built beside
 // qtgraph): a graph connects a file source to it, and the connection parses
 // the movie.

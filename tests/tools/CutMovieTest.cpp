@@ -113,8 +113,7 @@ void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
 TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
 {
     RegisterModuleOnce();
-    const char* dir = std::getenv("QTP_SOURCE_DIR");
-    const std::string sample = ReadFile(std::string(dir ? dir : ".") + "/samples/sample.mov");
+    const std::string sample = ReadFile(SampleMoviePath());
     ASSERT_FALSE(sample.empty());
     size_t moovSize = 0;
     const std::vector<BYTE> movie = MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), &moovSize);

@@ -99,6 +99,12 @@ std::vector<BYTE> MovieOf(const std::vector<TrackLayout>& tracks, uint32_t nextT
     return MovieOf(MakeMoov(tracks, scale, 300, nextTrackId));
 }
 
+// A movie of one video track whose tables are changed.
+std::vector<BYTE> VideoMovie(const std::function<void(VideoTables&)>& change, uint32_t scale = kScale)
+{
+    return MovieOf({Video(Tables(change), scale)});
+}
+
 std::vector<BYTE> Cut(std::vector<BYTE> bytes, size_t length)
 {
     bytes.resize(length);
@@ -143,7 +149,8 @@ Malformed CutMedia()
                       kScale, 300));
     b.Begin(FourCC::Mdat).Zeros(3 * kFrameBytes).End();
     return {"cut inside the media", Cut(b.Bytes(), first + kFrameBytes), "atom-past-file",
-            {"the 'mdat' atom at " + std::to_string(first - 8) + " declares 3,008 bytes, 2,000 more than the file holds"},
+            {"the 'mdat' atom at " + GroupedNumber(first - 8) +
+             " declares 3,008 bytes, 2,000 more than the file holds"},
             2, Play::Fails};
 }
 std::vector<Malformed> MalformedMovies()
@@ -175,17 +182,16 @@ std::vector<Malformed> MalformedMovies()
         {"half a movie atom", halfMoov, "track-cut-short", {"track 2's 'trak' atom at " + GroupedNumber(trak2)}, 2,
          Play::Warns},
         CutMedia(),
-        {"an atom past its parent", MovieOf({Video(Tables([](VideoTables& t) {
-                                                t.more = [](AtomBuilder& b) {
-                                                    b.Begin(FourCC::Free).Zeros(8).EndWithSize(16 + 500);
-                                                };
-                                            }))}),
+        {"an atom past its parent", VideoMovie([](VideoTables& t) {
+             t.more = [](AtomBuilder& b) { b.Begin(FourCC::Free).Zeros(8).EndWithSize(16 + 500); };
+         }),
          "atom-past-parent", {"500 more than its parent 'stbl'"}, 2, Play::Warns},
-        {"an atom of size 3", MovieOf({Video(Tables([](VideoTables& t) {
-                                          t.more = [](AtomBuilder& b) { b.U32(3).Code(FourCC::Free).Zeros(12); };
-                                      }))}),
+        {"an atom of size 3", VideoMovie([](VideoTables& t) {
+             t.more = [](AtomBuilder& b) { b.U32(3).Code(FourCC::Free).Zeros(12); };
+         }),
          "atom-header-invalid", {"declares size 3", "last 20 bytes of 'stbl'"}, 2, Play::Warns},
-        {"2^28 chunk offsets in a few bytes", MovieOf({Video(Tables([](VideoTables& t) { t.chunkCount = 1u << 28; }))}), "table-too-long",
+        {"2^28 chunk offsets in a few bytes", VideoMovie([](VideoTables& t) { t.chunkCount = 1u << 28; }),
+         "table-too-long",
          {"declares 268,435,456 chunk offsets of 4 bytes (1,073,741,824 bytes) but holds 12"}, 2, Play::Warns,
          "empty pins     0"},
         {"a track of text", MovieOf({{QTTrackKind::None, 1, kScale, 28, Atoms([](AtomBuilder& b) {
@@ -194,28 +200,32 @@ std::vector<Malformed> MalformedMovies()
                                                   }));
                                       })}}),
          "no-media-type", {"format 'text', code 0x74786574"}, 1, Play::Plays, "empty pins     0"},
-        {"a chunk past the end", MovieOf({Video(Tables([](VideoTables& t) { t.offsets[2] = kFarAway; }))}),
+        {"a chunk past the end", VideoMovie([](VideoTables& t) { t.offsets[2] = kFarAway; }),
          "chunk-past-end", {"chunk 3 at offset 900,000 holds 1,000 bytes"}, 2, Play::Fails},
         {"a sound chunk without samples", MovieOf({Video(), Sound({{1, 250, 1}, {2, 0, 1}})}), "sound-chunk-empty",
          {"track 2 chunk 2 at offset 4,024", "with 2 chunks of the movie not played"}, 1, Play::Plays},
         {"sound timed in two runs", MovieOf({Video(), Sound({{1, 250, 1}}, {{500, 1}, {250, 1}})}),
          "sound-chunk-unsized", {"track 2 chunk 1 at offset 3,024", "of 250 samples", "2 'stts' entries"}, 2,
          Play::Fails},
-        {"tables that disagree", MovieOf({Video(Tables([](VideoTables& t) { t.stts = {{4, 100}}; }))}), "tables-disagree",
+        {"tables that disagree", VideoMovie([](VideoTables& t) { t.stts = {{4, 100}}; }), "tables-disagree",
          {"'stts' times 4 samples, 'stsz' sizes 3 and 'stsc' places 3 in the 3 chunks of 'stco'"}, 1, Play::Plays},
-        {"ffmpeg's NTSC time scale", MovieOf({Video(Tables([](VideoTables& t) { t.stts = {{3, 1001}}; }), 30000)}), "frame-rate-from-time-scale",
+        {"ffmpeg's NTSC time scale", VideoMovie([](VideoTables& t) { t.stts = {{3, 1001}}; }, 30000),
+         "frame-rate-from-time-scale",
          {"scale 30,000", "takes 300 frames per second", "durations of 1,001 give 29.97", "stamps each frame 33,333",
           "instead of 333,666"},
          1, Play::Plays},
-        {"pixel aspect 32:27", MovieOf({Video(Tables([](VideoTables& t) { t.extensions = PaspAtom(32, 27); }))}), "pixel-aspect-unknown",
+        {"pixel aspect 32:27", VideoMovie([](VideoTables& t) { t.extensions = PaspAtom(32, 27); }),
+         "pixel-aspect-unknown",
          {"pixel aspect 32:27", "display aspect is 16:9, the pin offers 4:3"}, 1, Play::Plays},
-        {"pixel aspect 8:9", MovieOf({Video(Tables([](VideoTables& t) { t.extensions = PaspAtom(8, 9); }))}), "pixel-aspect-outside-table",
+        {"pixel aspect 8:9", VideoMovie([](VideoTables& t) { t.extensions = PaspAtom(8, 9); }),
+         "pixel-aspect-outside-table",
          {"pixel aspect 8:9", "the pin offers 4:3"}, 0, Play::Plays},
         {"a track time scale of its own", MovieOf({Video()}, 0, 600), "track-time-scale",
          {"media time scale 2,997 differs from the movie's 600"}, 0, Play::Plays},
         {"movie fragments", MovieOf(MakeMoov({Video()}, kScale, 300), fragment.Bytes()), "fragmented",
          {"1 'moof' atoms, the first at " + GroupedNumber(MovieOf({Video()}).size())}, 1, Play::Plays},
-        {"a chunk read twice", MovieOf({Video(Tables([](VideoTables& t) { t.offsets = {kMdat, kMdat, kMdat + kFrameBytes}; }))}), "chunks-overlap",
+        {"a chunk read twice", VideoMovie([](VideoTables& t) { t.offsets = {kMdat, kMdat, kMdat + kFrameBytes}; }),
+         "chunks-overlap",
          {"track 1 chunk 2 at offset 24 (1,000 bytes) overlaps track 1 chunk 1 at offset 24"}, 1, Play::Plays},
         {"video and timecode time scales differ", MovieOf({Video(), Timecode(kMdat, 3000)}),
          "video-timecode-time-scales", {"time scale 2,997 and timecode track 2 3,000"}, 2, Play::Refused},

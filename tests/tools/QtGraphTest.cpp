@@ -212,6 +212,8 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
              {"info", "--csv", "a.mov"},
              {"chunks"},
              {"info", "--samples", "a.mov"},
+             {"check"},
+             {"check", "--verbose", "a.mov"},
              {"run", "--pins", "1,,2", "a.mov"},
              {"run", "--pins", "-1", "a.mov"},
              {"run", "a.mov", "--pins"},
@@ -238,8 +240,7 @@ TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
     RegisterModuleOnce(); // first, so its registry file is not the one below
     const CTempRegistry registry;
     const std::string module = std::filesystem::canonical(ModuleBesideProgram()).string();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov";
+    const std::string sample = SampleMoviePath();
     QtGraphRun run = QtGraph({"info", sample});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
@@ -342,8 +343,7 @@ std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
 TEST(QtGraph, RunDeliversTheListedSamples)
 {
     RegisterModuleOnce();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov"; // video, sound, timecode
+    const std::string sample = SampleMoviePath(); // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
     ASSERT_EQ(2u, tracks.size());
     const std::vector<std::vector<std::string>> runs = {{"run", "--json", "--samples", sample},
