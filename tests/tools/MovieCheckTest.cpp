@@ -133,7 +133,7 @@ struct Malformed
     std::vector<std::string> quotes;  // what its words must quote
     int checkStatus;
     Play play;
-    const char* runOut = nullptr;     // a line the run's report must hold
+    const char* runOut = nullptr;     // a line the run's report must hold; none: no "empty pins" when it plays
 };
 
 // The movie atom first, then the media cut short after the first frame.
@@ -281,6 +281,10 @@ TEST(MovieCheck, EachMalformedMovieIsNamedWithItsNumbers)
         if (movie.runOut)
         {
             EXPECT_NE(std::string::npos, run.out.find(movie.runOut)) << run.out;
+        }
+        else if (movie.play == Play::Plays) // every pin received samples, or is a timecode pin
+        {
+            EXPECT_EQ(std::string::npos, run.out.find("empty pins")) << run.out;
         }
         std::remove(path.c_str());
     }
