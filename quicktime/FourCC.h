@@ -39,6 +39,7 @@ inline constexpr uint32_t Wide = MakeFourCC('w', 'i', 'd', 'e');
 inline constexpr uint32_t Free = MakeFourCC('f', 'r', 'e', 'e');
 inline constexpr uint32_t Mdat = MakeFourCC('m', 'd', 'a', 't');
 inline constexpr uint32_t Moov = MakeFourCC('m', 'o', 'o', 'v');
+inline constexpr uint32_t Moof = MakeFourCC('m', 'o', 'o', 'f'); // a movie fragment
 // Movie
 inline constexpr uint32_t Mvhd = MakeFourCC('m', 'v', 'h', 'd');
 inline constexpr uint32_t Trak = MakeFourCC('t', 'r', 'a', 'k');

@@ -47,9 +47,9 @@ std::vector<std::wstring> ErrorTexts(const std::vector<JournalRecord>& records)
 std::string ResultWords(HRESULT hr)
 {
     if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-        return "the file does not exist";
+        return FindingText({FailureKind::FileMissing, 0, {}, -1, {}});
     if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
-        return "permission denied";
+        return FindingText({FailureKind::PermissionDenied, 0, {}, -1, {}});
     const _com_error error(hr);
     return ToUtf8(Trimmed(error.ErrorMessage()));
 }
@@ -82,13 +82,22 @@ std::string HresultText(HRESULT hr)
     return text;
 }
 
-void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records)
+void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records,
+                  const std::vector<Finding>& errors, bool verbose)
 {
     const HRESULT root = JournalChainError(hr);
     err << "qtgraph: " << what << ": HRESULT " << HresultText(root);
     if (root != hr)
         err << " (journal chain " << HresultText(hr) << ')';
-    err << ": " << FailureWords(root, records) << '\n';
-    for (const JournalRecord& record : records)
-        err << "  " << ToUtf8(FormatJournalLine(record)) << '\n';
+    err << ": " << (errors.empty() ? FailureWords(root, records) : FindingText(errors[0])) << '\n';
+    for (size_t i = 1; i < errors.size(); ++i)
+        err << "  " << FindingText(errors[i]) << '\n';
+    for (size_t i = 0; verbose && i < records.size(); ++i)
+        err << "  " << ToUtf8(FormatJournalLine(records[i])) << '\n';
+}
+
+void WriteStructuralWarnings(std::ostream& err, const std::vector<Finding>& errors)
+{
+    for (const Finding& error : errors)
+        err << "qtgraph: warning: " << FindingText(error) << '\n';
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "diagnostics/JournalRecord.h"
+#include "tools/FailureKinds.h"
 
 // The error texts of the records (a long text arrives in pieces and is joined
 // again), each once, in the order written, separated by "; ". When there are
@@ -23,7 +24,15 @@ std::string ResultWords(HRESULT hr);
 // "0x%08x".
 std::string HresultText(HRESULT hr);
 
-// "qtgraph: <what>: HRESULT <root> (journal chain <hr>): <words>" on one
-// line, then the records, one per line, indented. The chain part shows when
-// hr is a journal chain id, which the person can look for in the journal.
-void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records);
+// "qtgraph: <what>: HRESULT <root> (journal chain <hr>): <why>" on one
+// line. why is the first of the structural errors qtgraph found in the file
+// (the others follow, one per line, indented), else FailureWords. With
+// verbose the records follow, one per line, indented. The chain part shows
+// when hr is a journal chain id, which the person can look for in the
+// journal.
+void WriteFailure(std::ostream& err, const std::string& what, HRESULT hr, const std::vector<JournalRecord>& records,
+                  const std::vector<Finding>& errors, bool verbose);
+
+// The structural errors of a file the filter played or parsed anyway, on
+// err as "qtgraph: warning: <words>", one per line.
+void WriteStructuralWarnings(std::ostream& err, const std::vector<Finding>& errors);

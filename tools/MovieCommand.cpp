@@ -1,6 +1,7 @@
 #include "tools/MovieCommand.h"
 
 #include "tools/FailureWords.h"
+#include "tools/MovieCheck.h"
 
 namespace
 {
@@ -22,14 +23,17 @@ private:
     const HRESULT m_hr;
 };
 
-int Fail(std::ostream& err, const char* what, const std::string& path, HRESULT hr, const CTeeJournal& journal)
-{
-    WriteFailure(err, std::string("cannot ") + what + ' ' + path, hr, journal.Records());
-    return 1;
-}
 } // namespace
 
-int RunOnMovie(const std::string& file, std::ostream& err, const MovieCommand& command)
+std::vector<Finding> StructuralErrors(const std::string& file)
+{
+    std::vector<Finding> findings;
+    if (FAILED(CheckMovieFile(file, &findings)))
+        return {};
+    return FindingsOf(findings, Severity::Error);
+}
+
+int RunOnMovie(const std::string& file, bool verbose, std::ostream& err, const MovieCommand& command)
 {
     const CComScope com;
     // The records of a failure reach the journal file as always, and the
@@ -45,9 +49,18 @@ int RunOnMovie(const std::string& file, std::ostream& err, const MovieCommand& c
         return 1;
     }
     if (FAILED(hr))
-        return Fail(err, "open", file, hr, journal);
+    {
+        WriteFailure(err, "cannot open " + file, hr, journal.Records(), {}, verbose);
+        return 1;
+    }
     hr = graph.Connect();
     if (FAILED(hr))
-        return Fail(err, "parse", file, hr, journal);
-    return command(graph, journal);
+    {
+        WriteFailure(err, "cannot parse " + file, hr, journal.Records(), StructuralErrors(file), verbose);
+        return 1;
+    }
+    const int status = command(graph, journal);
+    if (status == 0)
+        WriteStructuralWarnings(err, StructuralErrors(file));
+    return status;
 }

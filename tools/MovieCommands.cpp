@@ -43,7 +43,7 @@ HRESULT PinTracks(CMovieGraph& graph, std::vector<PinTrack>* out)
 int OnPinsAndMovie(const QtGraphOptions& options, std::ostream& err,
                    const std::function<int(std::vector<PinTrack>&, CMovieFile&)>& command)
 {
-    return RunOnMovie(options.file, err, [&](CMovieGraph& graph, const CTeeJournal&) {
+    return RunOnMovie(options.file, options.verbose, err, [&](CMovieGraph& graph, const CTeeJournal&) {
         std::vector<PinTrack> pins;
         HRESULT hr = PinTracks(graph, &pins);
         if (FAILED(hr))

@@ -3,6 +3,7 @@
 #include "tools/QtGraphCommands.h"
 
 #include "tools/FilterList.h"
+#include "tools/CheckCommand.h"
 #include "tools/MovieCommands.h"
 #include "tools/RegisterCommand.h"
 #include "tools/RunCommand.h"
@@ -10,6 +11,8 @@
 const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
                              "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
+                             "       qtgraph check [--json] FILE\n"
+                             "       (info, chunks and run take --verbose: a failure's journal records too)\n"
                              "       qtgraph register [MODULE]\n"
                              "       qtgraph unregister [MODULE]\n"
                              "       qtgraph filters [--json]\n";
@@ -32,6 +35,7 @@ const std::vector<QtGraphCommand>& QtGraphCommands()
     static const std::vector<QtGraphCommand> commands = {
         {"info", InfoCommand},  {"chunks", ChunksCommand},  {"run", RunCommand},
         {"register", Register}, {"unregister", Register},    {"filters", Filters},
+        {"check", CheckCommand},
     };
     return commands;
 }

@@ -27,18 +27,22 @@ bool ParsePinList(const std::string& list, std::vector<int>* pins)
 
 bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options)
 {
-    const std::vector<std::string> commands = {"info", "chunks", "run", "register", "unregister", "filters"};
+    const std::vector<std::string> commands = {"info", "chunks", "run", "register", "unregister", "filters",
+                                                "check"};
     if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
         return false;
     options->command = args[0];
     const bool run = args[0] == "run";
     const bool module = args[0] == "register" || args[0] == "unregister";
+    const bool graph = args[0] == "info" || args[0] == "chunks" || run; // plays through the filter
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i)
     {
         const std::string& arg = args[i];
         if (arg == "--json" && !module)
             options->json = true;
+        else if (graph && arg == "--verbose")
+            options->verbose = true;
         else if (run && arg == "--samples")
             options->samples = true;
         else if (run && arg == "--no-hash")

@@ -6,9 +6,10 @@
 
 struct QtGraphOptions
 {
-    std::string command; // "info", "chunks", "run", "register", "unregister" or "filters"
+    std::string command; // "info", "chunks", "run", "check", "register", "unregister" or "filters"
     std::string file;    // the movie; for register and unregister the module, or empty
     bool json = false;
+    bool verbose = false; // info, chunks, run: --verbose, a failure's journal records too
     // run only
     bool samples = false;   // --samples: every sample listed
     bool hash = true;       // --no-hash: sinks only count

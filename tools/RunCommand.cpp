@@ -28,7 +28,8 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
                                         options.hash ? SampleHash::Md5 : SampleHash::None, options.samples);
     if (FAILED(hr))
     {
-        WriteFailure(err, "cannot connect a sink in " + options.file, hr, journal.Records());
+        WriteFailure(err, "cannot connect a sink in " + options.file, hr, journal.Records(),
+                     StructuralErrors(options.file), options.verbose);
         return 1;
     }
     const size_t before = journal.Records().size();
@@ -42,14 +43,15 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
         return 0;
     std::vector<JournalRecord> records = journal.Records();
     records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(std::min(before, records.size())));
-    WriteFailure(err, "run of " + options.file + " failed", outcome.result, records);
+    WriteFailure(err, "run of " + options.file + " failed", outcome.result, records, StructuralErrors(options.file),
+                 options.verbose);
     return 1;
 }
 } // namespace
 
 int RunCommand(const QtGraphOptions& options, std::ostream& out, std::ostream& err, bool terminal)
 {
-    return RunOnMovie(options.file, err, [&](CMovieGraph& graph, const CTeeJournal& journal) {
+    return RunOnMovie(options.file, options.verbose, err, [&](CMovieGraph& graph, const CTeeJournal& journal) {
         return RunMovie(graph, journal, options, out, err, terminal);
     });
 }

@@ -1,6 +1,7 @@
 #include "tools/RunReport.h"
 
 #include <evcode.h>
+#include <uuids.h>
 
 #include <cstdio>
 
@@ -101,6 +102,14 @@ std::vector<ReportField> RunFields(const RunOutcome& outcome, const std::vector<
         {"run time", seconds, {{"seconds", ReportValue::Real(outcome.seconds)}}},
         DurationField(outcome),
     };
+    // A pin that received nothing: a track the movie holds but that did not
+    // play. A timecode pin carries its value in its format, never samples.
+    std::string empty;
+    for (const RunPin& pin : pins)
+        if (pin.sink->Records().Totals().samples == 0 && pin.majorType != MEDIATYPE_Timecode)
+            empty += (empty.empty() ? "" : ", ") + std::to_string(pin.index);
+    if (!empty.empty())
+        fields.push_back({"empty pins", empty, {}});
     if (!hashed)
     {
         // Counting sinks cost next to nothing: the rate is the filter's own.

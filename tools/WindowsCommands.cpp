@@ -4,12 +4,15 @@
 // registers the filter here.
 #include "tools/QtGraphCommands.h"
 
+#include "tools/CheckCommand.h"
 #include "tools/MovieCommands.h"
 #include "tools/RunCommand.h"
 
 const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
-                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n";
+                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
+                             "       qtgraph check [--json] FILE\n"
+                             "       (info, chunks and run take --verbose: a failure's journal records too)\n";
 
 const std::vector<QtGraphCommand>& QtGraphCommands()
 {
@@ -17,6 +20,7 @@ const std::vector<QtGraphCommand>& QtGraphCommands()
         {"info", InfoCommand},
         {"chunks", ChunksCommand},
         {"run", RunCommand},
+        {"check", CheckCommand},
     };
     return commands;
 }

@@ -5,20 +5,23 @@
     python3 tests/e2e/check_movies.py --wine QTGRAPH_EXE [--same-as QTGRAPH] OUTDIR
 
 Writes the movies of movies.py into OUTDIR, then for each one compares
-`qtgraph info --json`, `qtgraph chunks --json` and `qtgraph run --json
---samples` with `ffprobe -show_streams -show_packets -show_data_hash MD5`:
+`qtgraph info --json`, `qtgraph chunks --json`, `qtgraph check --json` and
+`qtgraph run --json --samples` with `ffprobe -show_streams -show_packets
+-show_data_hash MD5`:
 track kinds, format codes, frame sizes, channels, sample rates, time scales,
 media major types, DV bit rates, timecode parameters, the pins' format
 blocks, and for video every frame's file offset, size and the MD5 of the
 data its pin delivered; for sound, the chunks must cover ffprobe's packets
-exactly and the pin deliver as many bytes.
+exactly and the pin deliver as many bytes; `check` must find no error and
+warn of exactly the video time scales the filter misreads as frames per
+second x 100, quoting the rate it takes and ffprobe's.
 Exits 77 (reported by CTest as skipped) when ffmpeg or ffprobe is missing.
 
 With --wine, the Windows qtgraph.exe runs under Wine (each call under a
 time-out) against the DLL registered there with regsvr32, and only `run` is
 checked (info and chunks read the filter's insides and are native only).
---same-as also requires the run results, pin by pin and sample by sample, to
-equal those of the native qtgraph named.
+--same-as also requires the run results, pin by pin and sample by sample, and
+the findings of `check` to equal those of the native qtgraph named.
 """
 
 import argparse
@@ -50,6 +53,19 @@ def run_json(command: List[str]):
     if result.returncode != 0:
         raise RuntimeError(f"{' '.join(command)} exited {result.returncode}: {result.stderr.strip()}")
     return json.loads(result.stdout)
+
+
+def run_check(command: List[str]) -> Dict:
+    """qtgraph check --json: exit status 0, 1 or 2 as its findings say."""
+    result = subprocess.run(command, capture_output=True, text=True)
+    if result.returncode not in (0, 1, 2):
+        raise RuntimeError(f"{' '.join(command)} exited {result.returncode}: {result.stderr.strip()}")
+    report = json.loads(result.stdout)
+    status = 2 if report["errors"] else 1 if report["warnings"] else 0
+    if result.returncode != status:
+        raise RuntimeError(f"{' '.join(command)} exited {result.returncode} for {report['errors']} errors and "
+                           f"{report['warnings']} warnings")
+    return report
 
 
 def expected_format(stream: Dict) -> str:
@@ -179,6 +195,25 @@ class Checker:
             elif pin["major_type_name"] == "MEDIATYPE_Audio":
                 self.expect(f"{where} bytes", pin["bytes"], sum(int(p["size"]) for p in theirs))
 
+    def check_structure(self, report: Dict, tracks: List[Dict], streams: List[Dict]) -> None:
+        """qtgraph check finds no error in a movie ffmpeg wrote, and warns of
+        a video time scale the filter misreads as frames per second x 100:
+        the rate it takes against ffprobe's."""
+        self.expect("check errors", [f["message"] for f in report["findings"] if f["severity"] == "error"], [])
+        warned = {f["track"]: f["values"] for f in report["findings"] if f["kind"] == "frame-rate-from-time-scale"}
+        for number, (track, stream) in enumerate(zip(tracks, streams), start=1):
+            if stream["codec_type"] != "video":
+                continue
+            num, den = (int(x) for x in stream["avg_frame_rate"].split("/"))
+            scale = track["media_time_scale"]
+            taken = scale / 100 if scale >= 100 else scale
+            misread = abs(taken - num / den) > 0.001 * num / den
+            self.expect(f"track {number} frame-rate warning", number in warned, misread)
+            if misread and number in warned:
+                self.expect(f"track {number} rates in the warning",
+                            (warned[number]["filter_rate"], round(warned[number]["movie_rate"], 3)),
+                            (taken, round(num / den, 3)))
+
     def check_wine(self, qtgraph_exe: str, native: Optional[str], path: str) -> int:
         """Returns the number of video frames compared."""
         probe = run_json(["ffprobe", "-v", "error", "-show_packets", "-show_data_hash", "MD5", "-of", "json", path])
@@ -187,6 +222,10 @@ class Checker:
                         windows_path])
         self.check_run(run, probe["packets"])
         if native:
+            # The check reads the file with quicktime/ alone: the same findings on both builds.
+            ours = run_check(["timeout", str(WINE_SECONDS), "wine", qtgraph_exe, "check", "--json", windows_path])
+            theirs = run_check([native, "check", "--json", path])
+            self.expect("check findings (the native qtgraph's)", ours["findings"], theirs["findings"])
             theirs = run_json([native, "run", "--json", "--samples", path])
             for key in ("result", "end_event", "duration", "pins"):
                 self.expect(f"run {key} (the native qtgraph's)", run.get(key), theirs.get(key))
@@ -206,6 +245,7 @@ class Checker:
         for pin, stream in zip(info["pins"], streams):
             self.check_pin(pin, stream, streams)
         self.check_chunks(tracks, chunks, packets)
+        self.check_structure(run_check([qtgraph, "check", "--json", path]), tracks, streams)
         self.check_run(run_json([qtgraph, "run", "--json", "--samples", path]), packets)
         return sum(1 for p in packets if p["codec_type"] == "video")
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -45,6 +46,14 @@ inline std::string WriteTempFile(const std::string& name, const std::vector<BYTE
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+// The bundled sample movie, from the source folder CTest names (with ccache's
+// base folder __FILE__ is relative to the build, so it cannot say where).
+inline std::string SampleMoviePath()
+{
+    const char* dir = std::getenv("QTP_SOURCE_DIR");
+    return std::string(dir ? dir : ".") + "/samples/sample.mov";
 }
 
 inline std::string ReadFile(const std::string& path)
