@@ -6,6 +6,7 @@
 //     qtgraph register [MODULE]
 //     qtgraph unregister [MODULE]
 //     qtgraph filters [--json]
+//     qtgraph --version         the project's version, on out
 //
 // The Windows build has run only (QtGraphCommands.h); any other command is a
 // usage error there. The file is opened through the parser filter, made by its class identifier

@@ -80,7 +80,7 @@ std::vector<BYTE> MovieAtomFirst(const std::vector<BYTE>& file, size_t* moovSize
 // filters and pins are counted there, not in this program).
 HRESULT ModuleCanUnloadNow()
 {
-    void* module = ::dlopen(ModuleBesideProgram().c_str(), RTLD_NOLOAD | RTLD_LAZY);
+    void* module = ::dlopen(DefaultModule().c_str(), RTLD_NOLOAD | RTLD_LAZY);
     if (!module)
         return S_OK; // not loaded: nothing of it alive
     const auto canUnloadNow = ProcAddressAs<HRESULT (*)()>(module, "DllCanUnloadNow");

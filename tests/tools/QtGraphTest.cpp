@@ -235,13 +235,13 @@ TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
 {
     RegisterModuleOnce(); // first, so its registry file is not the one below
     const CTempRegistry registry;
-    const std::string module = std::filesystem::canonical(ModuleBesideProgram()).string();
+    const std::string module = std::filesystem::canonical(DefaultModule()).string();
     const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
                                "samples/sample.mov";
     QtGraphRun run = QtGraph({"info", sample});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
-                  "); register it with: qtgraph register " + ModuleBesideProgram() + "\n",
+                  "); register it with: qtgraph register " + DefaultModule() + "\n",
               run.err);
     EXPECT_EQ("no filters are registered (registry file " + registry.Path() + ")\n", QtGraph({"filters"}).out);
 
