@@ -3,6 +3,7 @@
 #include "tools/QtGraphCommands.h"
 
 #include "tools/FilterList.h"
+#include "tools/ExtractCommand.h"
 #include "tools/MovieCommands.h"
 #include "tools/RegisterCommand.h"
 #include "tools/RunCommand.h"
@@ -10,6 +11,7 @@
 const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
                              "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
+                             "       qtgraph extract [--pins LIST] [--force] FILE OUTDIR\n"
                              "       qtgraph register [MODULE]\n"
                              "       qtgraph unregister [MODULE]\n"
                              "       qtgraph filters [--json]\n";
@@ -31,6 +33,7 @@ const std::vector<QtGraphCommand>& QtGraphCommands()
 {
     static const std::vector<QtGraphCommand> commands = {
         {"info", InfoCommand},  {"chunks", ChunksCommand},  {"run", RunCommand},
+        {"extract", ExtractCommand},
         {"register", Register}, {"unregister", Register},    {"filters", Filters},
     };
     return commands;

@@ -4,12 +4,14 @@
 // registers the filter here.
 #include "tools/QtGraphCommands.h"
 
+#include "tools/ExtractCommand.h"
 #include "tools/MovieCommands.h"
 #include "tools/RunCommand.h"
 
 const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
-                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n";
+                             "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
+                             "       qtgraph extract [--pins LIST] [--force] FILE OUTDIR\n";
 
 const std::vector<QtGraphCommand>& QtGraphCommands()
 {
@@ -17,6 +19,7 @@ const std::vector<QtGraphCommand>& QtGraphCommands()
         {"info", InfoCommand},
         {"chunks", ChunksCommand},
         {"run", RunCommand},
+        {"extract", ExtractCommand},
     };
     return commands;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -37,6 +38,14 @@ inline void RegisterModuleOnce()
     static const CTempRegistry registry;
     static const QtGraphRun registered = QtGraph({"register"});
     ASSERT_EQ(0, registered.status) << registered.err;
+}
+
+// A file of the source tree (QTP_SOURCE_DIR, which CTest sets; else the
+// working folder). Not from __FILE__: ccache's base folder makes that relative.
+inline std::string SourcePath(const std::string& relative)
+{
+    const char* dir = std::getenv("QTP_SOURCE_DIR");
+    return std::string(dir ? dir : ".") + "/" + relative;
 }
 
 inline std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)

@@ -213,6 +213,10 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
              {"run", "--pins", "1,,2", "a.mov"},
              {"run", "--pins", "-1", "a.mov"},
              {"run", "a.mov", "--pins"},
+             {"run", "--force", "a.mov"},
+             {"extract", "a.mov"},
+             {"extract", "--json", "a.mov", "out"},
+             {"extract", "a.mov", "out", "more"},
              {"register", "a.so", "b.so"},
              {"unregister", "--json"},
              {"filters", "a.so"}})
@@ -236,8 +240,7 @@ TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
     RegisterModuleOnce(); // first, so its registry file is not the one below
     const CTempRegistry registry;
     const std::string module = std::filesystem::canonical(DefaultModule()).string();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov";
+    const std::string sample = SourcePath("samples/sample.mov");
     QtGraphRun run = QtGraph({"info", sample});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
@@ -340,8 +343,7 @@ std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
 TEST(QtGraph, RunDeliversTheListedSamples)
 {
     RegisterModuleOnce();
-    const std::string sample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/")) +
-                               "samples/sample.mov"; // video, sound, timecode
+    const std::string sample = SourcePath("samples/sample.mov"); // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
     ASSERT_EQ(2u, tracks.size());
     const std::vector<std::vector<std::string>> runs = {{"run", "--json", "--samples", sample},
