@@ -1,6 +1,6 @@
 #include "tools/ExtractCommand.h"
 
-#include <dvdmedia.h>
+#include <dshow.h>
 #include <mmreg.h>
 
 #include <algorithm>
