@@ -75,12 +75,12 @@ std::unique_ptr<CPinFile> PcmFileFor(const AM_MEDIA_TYPE& type, std::string* ext
     if (unsigned8 || (little && bits > 8))
     {
         *extension = "wav";
-        return std::make_unique<CWavePinFile>(layout);
+        return std::make_unique<CPcmPinFile>(CPcmPinFile::Container::Wave, layout);
     }
     if (big || little)
     {
         *extension = "aif";
-        return std::make_unique<CAiffPinFile>(layout);
+        return std::make_unique<CPcmPinFile>(CPcmPinFile::Container::Aiff, layout);
     }
     *why = "its sound is not integer PCM";
     return nullptr;

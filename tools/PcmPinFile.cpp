@@ -35,19 +35,13 @@ void PutExtended(std::string& out, unsigned value)
     PutBig(out, static_cast<uint64_t>(value) << (63 - exponent), 8);
 }
 
-// The pad byte that keeps a chunk's length even.
-std::string EvenPad(uint64_t dataBytes)
-{
-    return (dataBytes & 1) ? std::string(1, '\0') : std::string();
-}
-
 unsigned FrameBytes(const PcmLayout& layout)
 {
     return layout.channels * (layout.bitsPerSample / 8);
 }
 } // namespace
 
-std::string CWavePinFile::Header(uint64_t dataBytes) const
+std::string CPcmPinFile::WaveHeader(uint64_t dataBytes) const
 {
     std::string out = "RIFF";
     PutLittle(out, kWaveHeaderBytes - 8 + dataBytes + (dataBytes & 1), 4);
@@ -64,17 +58,7 @@ std::string CWavePinFile::Header(uint64_t dataBytes) const
     return out;
 }
 
-std::string CWavePinFile::Trailer(uint64_t dataBytes) const
-{
-    return EvenPad(dataBytes);
-}
-
-uint64_t CWavePinFile::MaxDataBytes() const
-{
-    return kMaxChunkBytes - (kWaveHeaderBytes - 8) - 1;
-}
-
-std::string CAiffPinFile::Header(uint64_t dataBytes) const
+std::string CPcmPinFile::AiffHeader(uint64_t dataBytes) const
 {
     const unsigned frameBytes = FrameBytes(m_layout);
     std::string out = "FORM";
@@ -92,12 +76,18 @@ std::string CAiffPinFile::Header(uint64_t dataBytes) const
     return out;
 }
 
-std::string CAiffPinFile::Trailer(uint64_t dataBytes) const
+std::string CPcmPinFile::Header(uint64_t dataBytes) const
 {
-    return EvenPad(dataBytes);
+    return m_container == Container::Wave ? WaveHeader(dataBytes) : AiffHeader(dataBytes);
 }
 
-uint64_t CAiffPinFile::MaxDataBytes() const
+std::string CPcmPinFile::Trailer(uint64_t dataBytes) const
 {
-    return kMaxChunkBytes - (kAiffHeaderBytes - 8) - 1;
+    return (dataBytes & 1) ? std::string(1, '\0') : std::string();
+}
+
+uint64_t CPcmPinFile::MaxDataBytes() const
+{
+    const uint64_t headerBytes = m_container == Container::Wave ? kWaveHeaderBytes : kAiffHeaderBytes;
+    return kMaxChunkBytes - (headerBytes - 8) - 1; // the outer chunk's size, with the pad byte
 }

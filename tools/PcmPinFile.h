@@ -1,6 +1,6 @@
 // The sound files of qtgraph extract: integer PCM as the pin's format block
-// describes it, little-endian in a WAV file, big-endian (and signed 8-bit)
-// in an AIFF file, the bytes as they arrive in both.
+// describes it, the bytes as they arrive, in a WAV file (little-endian
+// samples, unsigned if 8-bit) or an AIFF file (big-endian signed samples).
 #pragma once
 
 #include <cstdint>
@@ -14,32 +14,27 @@ struct PcmLayout
     unsigned bitsPerSample = 0; // 8, 16, 24 or 32
 };
 
-// RIFF WAVE with a PCM "fmt " chunk: little-endian samples, unsigned if 8-bit.
-class CWavePinFile : public CPinFile
+class CPcmPinFile : public CPinFile
 {
 public:
-    explicit CWavePinFile(const PcmLayout& layout) : m_layout(layout) {}
+    enum class Container
+    {
+        Wave, // RIFF WAVE with a PCM "fmt " chunk
+        Aiff, // "FORM" "AIFF" with "COMM" and "SSND"
+    };
+    CPcmPinFile(Container container, const PcmLayout& layout) : m_container(container), m_layout(layout) {}
 
 protected:
     std::string Header(uint64_t dataBytes) const override;
+    // The pad byte that keeps the data chunk's length even.
     std::string Trailer(uint64_t dataBytes) const override;
+    // What the 32-bit chunk sizes can describe.
     uint64_t MaxDataBytes() const override;
 
 private:
-    PcmLayout m_layout;
-};
+    std::string WaveHeader(uint64_t dataBytes) const;
+    std::string AiffHeader(uint64_t dataBytes) const;
 
-// AIFF ("FORM" "AIFF" with "COMM" and "SSND"): big-endian signed samples.
-class CAiffPinFile : public CPinFile
-{
-public:
-    explicit CAiffPinFile(const PcmLayout& layout) : m_layout(layout) {}
-
-protected:
-    std::string Header(uint64_t dataBytes) const override;
-    std::string Trailer(uint64_t dataBytes) const override;
-    uint64_t MaxDataBytes() const override;
-
-private:
+    Container m_container;
     PcmLayout m_layout;
 };

@@ -78,6 +78,14 @@ std::vector<BYTE> MovieAtomFirst(const std::vector<BYTE>& file, size_t* moovSize
     return movie;
 }
 
+// samples/sample.mov so rearranged; empty when it cannot be read.
+std::vector<BYTE> SampleMovieAtomFirst(size_t* moovSize)
+{
+    const std::string sample = ReadFile(SourcePath("samples/sample.mov"));
+    return sample.empty() ? std::vector<BYTE>()
+                          : MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), moovSize);
+}
+
 // The filter module's own answer to whether any object of it is alive (its
 // filters and pins are counted there, not in this program).
 HRESULT ModuleCanUnloadNow()
@@ -111,10 +119,9 @@ void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
 TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
 {
     RegisterModuleOnce();
-    const std::string sample = ReadFile(SourcePath("samples/sample.mov"));
-    ASSERT_FALSE(sample.empty());
     size_t moovSize = 0;
-    const std::vector<BYTE> movie = MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), &moovSize);
+    const std::vector<BYTE> movie = SampleMovieAtomFirst(&moovSize);
+    ASSERT_FALSE(movie.empty());
     const size_t moovStart = 28; // after ftyp and wide
 
     const QtGraphRun whole = QtGraph({"run", "--no-hash", WriteTempFile("cut_movie.mov", movie)});
@@ -146,10 +153,9 @@ TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
 TEST(CutMovie, ExtractOfAMovieCutInItsDataLeavesNoFile)
 {
     RegisterModuleOnce();
-    const std::string sample = ReadFile(SourcePath("samples/sample.mov"));
-    ASSERT_FALSE(sample.empty());
     size_t moovSize = 0;
-    const std::vector<BYTE> movie = MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), &moovSize);
+    const std::vector<BYTE> movie = SampleMovieAtomFirst(&moovSize);
+    ASSERT_FALSE(movie.empty());
     const std::string folder = testing::TempDir() + "cut_extract";
     std::filesystem::remove_all(folder);
     const auto files = [&folder] {
