@@ -9,8 +9,12 @@ QTP_DEPS_TEST=("${QTP_DEPS_RUN[@]}" libgtest-dev libgmock-dev ffmpeg python3 lib
 # .ci/wine.sh: mingw-w64 (its -posix compiler) for the Windows build, Wine
 # to run it (installed with what it recommends, as Wine's DirectShow was
 # measured here); ffmpeg and python3 for the movies it streams.
-QTP_DEPS_WINE=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ffmpeg python3)
-QTP_DEPS_WINE_RECOMMENDS=(wine wine64)
+# The i686 compiler and wine32 (an i386 package: qtp_need adds the
+# architecture) build and run the DLL for 32-bit hosts; zip packs the
+# release packages (cpack).
+QTP_DEPS_WINE=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 zip ffmpeg python3)
+QTP_DEPS_WINE_RECOMMENDS=(wine wine64 wine32:i386)
 # .ci/run: ccache and clang for the fuzzer; .ci/wine.sh installs its own.
 QTP_DEPS_CI=("${QTP_DEPS_TEST[@]}" ccache clang libclang-rt-14-dev)
 
@@ -26,17 +30,31 @@ qtp_need() {
   fi
   command -v dpkg-query >/dev/null || return 0
   local have missing=() p
-  have=" $(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
-    awk '$2 ~ /^.i/ { printf "%s ", $1 }') " || true
+  # Names with an architecture (wine32:i386) are listed with it.
+  have=" $(dpkg-query -W -f='${Package} ${Architecture} ${db:Status-Abbrev}\n' "${@%%:*}" 2>/dev/null |
+    awk '$3 ~ /^.i/ { printf "%s %s:%s ", $1, $1, $2 }') " || true
   for p in "$@"; do
     [[ "$have" == *" $p "* ]] || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
+    local add=""
+    for p in "${missing[@]}"; do
+      [[ "$p" == *:* ]] && add="sudo dpkg --add-architecture ${p##*:} && "
+    done
     echo "Missing Debian packages; install them with:" >&2
-    echo "sudo apt-get update && sudo apt-get install -y $recommends ${missing[*]}" >&2
+    echo "${add}sudo apt-get update && sudo apt-get install -y $recommends ${missing[*]}" >&2
     exit 1
   fi
+  local arch
+  for p in "${missing[@]}"; do
+    [[ "$p" == *:* ]] || continue
+    arch=${p##*:}
+    if [ "$arch" != "$(dpkg --print-architecture)" ] && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+      echo "Adding the $arch architecture" >&2
+      dpkg --add-architecture "$arch"
+    fi
+  done
   echo "Installing ${missing[*]}" >&2
   DEBIAN_FRONTEND=noninteractive apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$recommends" "${missing[@]}" >/dev/null

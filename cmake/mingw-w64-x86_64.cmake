@@ -1,14 +1,5 @@
-# Cross-compiling the Windows build with mingw-w64 (Debian package
-# g++-mingw-w64-x86-64). The -posix compiler has std::thread; everything is
-# linked statically, so the DLL imports nothing but system DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling the Windows build for 64-bit hosts with mingw-w64 (Debian
+# package g++-mingw-w64-x86-64-posix).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# add_test runs the Windows programs under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(QTP_MINGW_TARGET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

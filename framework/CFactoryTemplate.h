@@ -17,10 +17,12 @@ class CUnknown;
 
 // Creates an object of the class: pUnkOuter is the controlling IUnknown (or
 // null); the object, with no reference yet, or null. A failure may be
-// stored in *phr (which arrives holding S_OK).
-typedef CUnknown* (*LPFNNewCOMObject)(LPUNKNOWN pUnkOuter, HRESULT* phr);
+// stored in *phr (which arrives holding S_OK). __stdcall on 32-bit Windows
+// (the SDK's CALLBACK, the same as WINAPI), as creation functions are
+// declared.
+typedef CUnknown*(WINAPI* LPFNNewCOMObject)(LPUNKNOWN pUnkOuter, HRESULT* phr);
 // Called when the module loads (bLoading TRUE) and unloads, per class.
-typedef void (*LPFNInitRoutine)(BOOL bLoading, const CLSID* rclsid);
+typedef void(WINAPI* LPFNInitRoutine)(BOOL bLoading, const CLSID* rclsid);
 
 class CFactoryTemplate
 {

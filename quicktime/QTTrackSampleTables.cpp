@@ -145,7 +145,7 @@ HRESULT QTTrack::ParseStsc(QTParser& reader)
         });
         for (size_t i = firstNew; i < table.size(); ++i) // signed maximum
             m_tables.maxSamplesPerChunk = std::max(m_tables.maxSamplesPerChunk, table[i].samplesPerChunk);
-        const size_t tracedEnd = std::min(table.size(), firstNew + TracedEntries(entries, first));
+        const size_t tracedEnd = std::min(table.size(), firstNew + static_cast<size_t>(TracedEntries(entries, first)));
         for (size_t i = firstNew; i < tracedEnd; ++i)
         {
             const QTSampleToChunk& entry = table[i];

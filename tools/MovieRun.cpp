@@ -66,7 +66,8 @@ HRESULT CMovieRun::ConnectSink(int index, IPin* pin)
     RunPin run;
     run.index = index;
     run.name = PinName(*pin);
-    HRESULT hr = CSinkFilter::Create(run.sink.ReleaseAndGetAddressOf());
+    HRESULT hr = m_makeSink ? m_makeSink(run.sink.ReleaseAndGetAddressOf())
+                            : CSinkFilter::Create(run.sink.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr))
         hr = m_graph.Graph()->AddFilter(run.sink.Get(), (L"Sink " + std::to_wstring(index)).c_str());
     if (SUCCEEDED(hr))

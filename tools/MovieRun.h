@@ -58,6 +58,11 @@ public:
 
     explicit CMovieRun(CMovieGraph& graph) : m_graph(graph) {}
 
+    // Makes a sink (S_OK with *ppSink holding one reference) for ConnectSinks.
+    using SinkMaker = std::function<HRESULT(CSinkFilter** ppSink)>;
+    // The sinks ConnectSinks makes from now on; CSinkFilter::Create when none.
+    void UseSinks(SinkMaker make) { m_makeSink = std::move(make); }
+
     // A recording sink on each output pin listed (0-based), or on every one
     // when allPins. E_INVALIDARG for a pin the filter does not have; else
     // the first failure to make, add or connect a sink.
@@ -77,5 +82,6 @@ private:
                        HRESULT* endResult);
 
     CMovieGraph& m_graph;
+    SinkMaker m_makeSink;
     std::vector<RunPin> m_pins;
 };

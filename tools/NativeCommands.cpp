@@ -2,8 +2,9 @@
 // work on the native registry file, so they are native only.
 #include "tools/QtGraphCommands.h"
 
-#include "tools/FilterList.h"
 #include "tools/CheckCommand.h"
+#include "tools/ExtractCommand.h"
+#include "tools/FilterList.h"
 #include "tools/MovieCommands.h"
 #include "tools/RegisterCommand.h"
 #include "tools/RunCommand.h"
@@ -12,7 +13,8 @@ const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
                              "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
                              "       qtgraph check [--json] FILE\n"
-                             "       (info, chunks and run take --verbose: a failure's journal records too)\n"
+                             "       qtgraph extract [--pins LIST] [--force] FILE OUTDIR\n"
+                             "       (info, chunks, run and extract take --verbose: a failure's journal records too)\n"
                              "       qtgraph register [MODULE]\n"
                              "       qtgraph unregister [MODULE]\n"
                              "       qtgraph filters [--json]\n";
@@ -33,9 +35,9 @@ int Filters(const QtGraphOptions& options, std::ostream& out, std::ostream& err,
 const std::vector<QtGraphCommand>& QtGraphCommands()
 {
     static const std::vector<QtGraphCommand> commands = {
-        {"info", InfoCommand},  {"chunks", ChunksCommand},  {"run", RunCommand},
-        {"register", Register}, {"unregister", Register},    {"filters", Filters},
-        {"check", CheckCommand},
+        {"info", InfoCommand},        {"chunks", ChunksCommand}, {"run", RunCommand},
+        {"check", CheckCommand},      {"extract", ExtractCommand},
+        {"register", Register},       {"unregister", Register},  {"filters", Filters},
     };
     return commands;
 }

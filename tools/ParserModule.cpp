@@ -9,11 +9,15 @@
 #include "platform/RegistryFile.h"
 #include "tools/FailureWords.h"
 
-std::string ModuleBesideProgram()
+std::string DefaultModule()
 {
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (program.parent_path() / "qtparser.so").string();
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::filesystem::path built = folder / "qtparser.so";
+    // Installed, the module is in the lib folder, not beside qtgraph.
+    const std::filesystem::path installed = (folder / QTP_INSTALLED_MODULE).lexically_normal();
+    return std::filesystem::exists(built, error) || !std::filesystem::exists(installed, error) ? built.string()
+                                                                                                : installed.string();
 }
 
 std::string RegistryProblem()
@@ -25,7 +29,7 @@ std::string RegistryProblem()
 
 HRESULT CreateParserFilter(ComPtr<IBaseFilter>* parser, std::string* problem)
 {
-    const std::string ours = ModuleBesideProgram();
+    const std::string ours = DefaultModule();
     std::wstring registered;
     const LONG status = FindInprocServer(CLSID_RZQTFileParser, registered, problem);
     if (status == ERROR_FILE_NOT_FOUND)

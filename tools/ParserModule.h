@@ -9,8 +9,10 @@
 
 #include "tools/ParserFilter.h"
 
-// The module built beside the running program: <its folder>/qtparser.so.
-std::string ModuleBesideProgram();
+// The module of the running program: the one built beside it (<its
+// folder>/qtparser.so), or else the installed one (<its folder>/../lib/
+// qtparser.so); the one beside it when there is neither.
+std::string DefaultModule();
 
 // The registry file's problem, when it has one (it does not read), else empty.
 std::string RegistryProblem();

@@ -1,5 +1,7 @@
 #include "tools/QtGraph.h"
 
+#include "QtpVersion.h"
+
 #include "tools/QtGraphCommands.h"
 #include "tools/QtGraphOptions.h"
 
@@ -8,6 +10,11 @@ int RunQtGraph(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h"))
     {
         out << kQtGraphUsage;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version")
+    {
+        out << "qtgraph (Ostrivel QuickTime File Parser) " << QTP_VERSION_TEXT << '\n';
         return 0;
     }
     QtGraphOptions options;

@@ -7,6 +7,7 @@
 //     qtgraph register [MODULE]
 //     qtgraph unregister [MODULE]
 //     qtgraph filters [--json]
+//     qtgraph --version         the project's version, on out
 //
 // The Windows build has info, chunks, run and check (QtGraphCommands.h); any
 // other command is a usage error there. info, chunks and run take --verbose.

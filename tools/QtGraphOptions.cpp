@@ -27,19 +27,20 @@ bool ParsePinList(const std::string& list, std::vector<int>* pins)
 
 bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* options)
 {
-    const std::vector<std::string> commands = {"info", "chunks", "run", "register", "unregister", "filters",
-                                                "check"};
+    const std::vector<std::string> commands = {"info",    "chunks",   "run",        "check",
+                                               "extract", "register", "unregister", "filters"};
     if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
         return false;
     options->command = args[0];
     const bool run = args[0] == "run";
+    const bool extract = args[0] == "extract";
     const bool module = args[0] == "register" || args[0] == "unregister";
-    const bool graph = args[0] == "info" || args[0] == "chunks" || run; // plays through the filter
+    const bool graph = args[0] == "info" || args[0] == "chunks" || run || extract; // plays through the filter
     std::vector<std::string> files;
     for (size_t i = 1; i < args.size(); ++i)
     {
         const std::string& arg = args[i];
-        if (arg == "--json" && !module)
+        if (arg == "--json" && !module && !extract)
             options->json = true;
         else if (graph && arg == "--verbose")
             options->verbose = true;
@@ -47,7 +48,9 @@ bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* o
             options->samples = true;
         else if (run && arg == "--no-hash")
             options->hash = false;
-        else if (run && arg == "--pins" && i + 1 < args.size() && options->allPins)
+        else if (extract && arg == "--force")
+            options->force = true;
+        else if ((run || extract) && arg == "--pins" && i + 1 < args.size() && options->allPins)
         {
             options->allPins = false;
             if (!ParsePinList(args[++i], &options->pins))
@@ -59,11 +62,12 @@ bool ParseQtGraphOptions(const std::vector<std::string>& args, QtGraphOptions* o
             files.push_back(arg);
     }
     // A movie file, except: register and unregister take a module or none,
-    // filters nothing.
-    const size_t most = args[0] == "filters" ? 0 : 1;
-    const size_t least = module || most == 0 ? 0 : 1;
+    // filters nothing, extract a movie file and a folder.
+    const size_t most = args[0] == "filters" ? 0 : extract ? 2 : 1;
+    const size_t least = module || most == 0 ? 0 : most;
     if (files.size() < least || files.size() > most)
         return false;
     options->file = files.empty() ? std::string() : files[0];
+    options->outdir = extract ? files[1] : std::string();
     return true;
 }

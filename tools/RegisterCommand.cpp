@@ -13,7 +13,7 @@
 
 int RegisterModule(bool reg, const std::string& module, std::ostream& out, std::ostream& err)
 {
-    const std::string path = module.empty() ? ModuleBesideProgram() : module;
+    const std::string path = module.empty() ? DefaultModule() : module;
     const char* entryPoint = reg ? "DllRegisterServer" : "DllUnregisterServer";
     HMODULE loaded = LoadLibraryW(Utf8ToWide(path).c_str());
     if (!loaded)

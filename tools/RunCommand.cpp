@@ -8,10 +8,7 @@
 #include "tools/RunProgress.h"
 #include "tools/RunReport.h"
 
-namespace
-{
-int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOptions& options, std::ostream& out,
-             std::ostream& err, bool terminal)
+bool PinsExist(const CMovieGraph& graph, const QtGraphOptions& options, std::ostream& err)
 {
     const int pinCount = static_cast<int>(graph.OutputPins().size());
     for (const int pin : options.pins)
@@ -20,9 +17,39 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
         {
             err << "qtgraph: " << options.file << " has " << pinCount << " output pins (0 to " << pinCount - 1
                 << "), no pin " << pin << '\n';
-            return 2;
+            return false;
         }
     }
+    return true;
+}
+
+RunOutcome PlayWithProgress(CMovieRun& run, const CMovieGraph& graph, const CTeeJournal& journal,
+                            const QtGraphOptions& options, const std::string& what, std::ostream& err,
+                            bool terminal)
+{
+    const size_t before = journal.Records().size();
+    RunOutcome outcome;
+    {
+        CRunProgress progress(err, terminal, graph.FileLength());
+        outcome = run.Play([&](LONGLONG bytes) { progress.Update(bytes); });
+    }
+    if (FAILED(outcome.result))
+    {
+        std::vector<JournalRecord> records = journal.Records();
+        records.erase(records.begin(),
+                      records.begin() + static_cast<std::ptrdiff_t>(std::min(before, records.size())));
+        WriteFailure(err, what, outcome.result, records, StructuralErrors(options.file), options.verbose);
+    }
+    return outcome;
+}
+
+namespace
+{
+int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOptions& options, std::ostream& out,
+             std::ostream& err, bool terminal)
+{
+    if (!PinsExist(graph, options, err))
+        return 2;
     CMovieRun run(graph);
     const HRESULT hr = run.ConnectSinks(options.pins, options.allPins,
                                         options.hash ? SampleHash::Md5 : SampleHash::None, options.samples);
@@ -32,20 +59,10 @@ int RunMovie(CMovieGraph& graph, const CTeeJournal& journal, const QtGraphOption
                      StructuralErrors(options.file), options.verbose);
         return 1;
     }
-    const size_t before = journal.Records().size();
-    RunOutcome outcome;
-    {
-        CRunProgress progress(err, terminal, graph.FileLength());
-        outcome = run.Play([&](LONGLONG bytes) { progress.Update(bytes); });
-    }
+    const RunOutcome outcome =
+        PlayWithProgress(run, graph, journal, options, "run of " + options.file + " failed", err, terminal);
     WriteRunReport(outcome, run.Pins(), {options.json, options.samples, options.hash}, out);
-    if (SUCCEEDED(outcome.result))
-        return 0;
-    std::vector<JournalRecord> records = journal.Records();
-    records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(std::min(before, records.size())));
-    WriteFailure(err, "run of " + options.file + " failed", outcome.result, records, StructuralErrors(options.file),
-                 options.verbose);
-    return 1;
+    return SUCCEEDED(outcome.result) ? 0 : 1;
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "tools/QtGraphCommands.h"
 
 #include "tools/CheckCommand.h"
+#include "tools/ExtractCommand.h"
 #include "tools/MovieCommands.h"
 #include "tools/RunCommand.h"
 
@@ -12,7 +13,8 @@ const char kQtGraphUsage[] = "usage: qtgraph info [--json] FILE\n"
                              "       qtgraph chunks [--json] FILE\n"
                              "       qtgraph run [--json] [--samples] [--no-hash] [--pins LIST] FILE\n"
                              "       qtgraph check [--json] FILE\n"
-                             "       (info, chunks and run take --verbose: a failure's journal records too)\n";
+                             "       qtgraph extract [--pins LIST] [--force] FILE OUTDIR\n"
+                             "       (info, chunks, run and extract take --verbose: a failure's journal records too)\n";
 
 const std::vector<QtGraphCommand>& QtGraphCommands()
 {
@@ -21,6 +23,7 @@ const std::vector<QtGraphCommand>& QtGraphCommands()
         {"chunks", ChunksCommand},
         {"run", RunCommand},
         {"check", CheckCommand},
+        {"extract", ExtractCommand},
     };
     return commands;
 }

@@ -2,7 +2,8 @@
 // media data, and a few hundred mutations of its tables, each played through
 // `qtgraph run`: every variant ends in a complete run, a refused connection or
 // a stream error, never in a crash, a hang (qtgraph reports a run that stalls)
-// or a leak (the sanitizer builds run this too).
+// or a leak (the sanitizer builds run this too). And `qtgraph extract` of a
+// movie cut in its media data leaves no file behind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <filesystem>
 #include <random>
 
 #include "framework/CUnknown.h"
@@ -76,11 +78,19 @@ std::vector<BYTE> MovieAtomFirst(const std::vector<BYTE>& file, size_t* moovSize
     return movie;
 }
 
+// samples/sample.mov so rearranged; empty when it cannot be read.
+std::vector<BYTE> SampleMovieAtomFirst(size_t* moovSize)
+{
+    const std::string sample = ReadFile(SourcePath("samples/sample.mov"));
+    return sample.empty() ? std::vector<BYTE>()
+                          : MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), moovSize);
+}
+
 // The filter module's own answer to whether any object of it is alive (its
 // filters and pins are counted there, not in this program).
 HRESULT ModuleCanUnloadNow()
 {
-    void* module = ::dlopen(ModuleBesideProgram().c_str(), RTLD_NOLOAD | RTLD_LAZY);
+    void* module = ::dlopen(DefaultModule().c_str(), RTLD_NOLOAD | RTLD_LAZY);
     if (!module)
         return S_OK; // not loaded: nothing of it alive
     const auto canUnloadNow = ProcAddressAs<HRESULT (*)()>(module, "DllCanUnloadNow");
@@ -113,10 +123,9 @@ void ExpectAnAllowedEnd(const std::vector<BYTE>& bytes, const std::string& what)
 TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
 {
     RegisterModuleOnce();
-    const std::string sample = ReadFile(SampleMoviePath());
-    ASSERT_FALSE(sample.empty());
     size_t moovSize = 0;
-    const std::vector<BYTE> movie = MovieAtomFirst(std::vector<BYTE>(sample.begin(), sample.end()), &moovSize);
+    const std::vector<BYTE> movie = SampleMovieAtomFirst(&moovSize);
+    ASSERT_FALSE(movie.empty());
     const size_t moovStart = 28; // after ftyp and wide
 
     const QtGraphRun whole = QtGraph({"run", "--no-hash", WriteTempFile("cut_movie.mov", movie)});
@@ -143,4 +152,33 @@ TEST(CutMovie, EveryCutAndMutationEndsCompleteRefusedOrInAStreamError)
         }
         ExpectAnAllowedEnd(mutated, what);
     }
+}
+
+TEST(CutMovie, ExtractOfAMovieCutInItsDataLeavesNoFile)
+{
+    RegisterModuleOnce();
+    size_t moovSize = 0;
+    const std::vector<BYTE> movie = SampleMovieAtomFirst(&moovSize);
+    ASSERT_FALSE(movie.empty());
+    const std::string folder = testing::TempDir() + "cut_extract";
+    std::filesystem::remove_all(folder);
+    const auto files = [&folder] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+
+    const QtGraphRun whole = QtGraph({"extract", WriteTempFile("whole.mov", movie), folder});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(files(), (std::vector<std::string>{"whole.0.dv", "whole.1.aif", "whole.2.timecode.txt"}));
+
+    // Cut two thirds into the media data: the run ends in a stream error.
+    std::filesystem::remove_all(folder);
+    const std::vector<BYTE> cut(movie.begin(), movie.end() - static_cast<std::ptrdiff_t>(movie.size() / 3));
+    const QtGraphRun failed = QtGraph({"extract", WriteTempFile("cut.mov", cut), folder});
+    EXPECT_EQ(failed.status, 1) << failed.err;
+    EXPECT_NE(failed.err.find("extract of "), std::string::npos) << failed.err;
+    EXPECT_EQ(files(), std::vector<std::string>{});
 }

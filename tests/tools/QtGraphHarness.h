@@ -40,20 +40,20 @@ inline void RegisterModuleOnce()
     ASSERT_EQ(0, registered.status) << registered.err;
 }
 
+// A file of the source tree (QTP_SOURCE_DIR, which CTest sets; else the
+// working folder). Not from __FILE__: ccache's base folder makes that relative.
+inline std::string SourcePath(const std::string& relative)
+{
+    const char* dir = std::getenv("QTP_SOURCE_DIR");
+    return std::string(dir ? dir : ".") + "/" + relative;
+}
+
 inline std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& bytes)
 {
     const std::string path = testing::TempDir() + name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
-}
-
-// The bundled sample movie, from the source folder CTest names (with ccache's
-// base folder __FILE__ is relative to the build, so it cannot say where).
-inline std::string SampleMoviePath()
-{
-    const char* dir = std::getenv("QTP_SOURCE_DIR");
-    return std::string(dir ? dir : ".") + "/samples/sample.mov";
 }
 
 inline std::string ReadFile(const std::string& path)

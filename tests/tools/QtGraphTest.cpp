@@ -217,6 +217,10 @@ TEST(QtGraph, ErrorsGiveOneLineAndAnExitStatus)
              {"run", "--pins", "1,,2", "a.mov"},
              {"run", "--pins", "-1", "a.mov"},
              {"run", "a.mov", "--pins"},
+             {"run", "--force", "a.mov"},
+             {"extract", "a.mov"},
+             {"extract", "--json", "a.mov", "out"},
+             {"extract", "a.mov", "out", "more"},
              {"register", "a.so", "b.so"},
              {"unregister", "--json"},
              {"filters", "a.so"}})
@@ -239,12 +243,12 @@ TEST(QtGraph, RegisterFiltersAndUnregisterAndWhyTheyFail)
 {
     RegisterModuleOnce(); // first, so its registry file is not the one below
     const CTempRegistry registry;
-    const std::string module = std::filesystem::canonical(ModuleBesideProgram()).string();
-    const std::string sample = SampleMoviePath();
+    const std::string module = std::filesystem::canonical(DefaultModule()).string();
+    const std::string sample = SourcePath("samples/sample.mov");
     QtGraphRun run = QtGraph({"info", sample});
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("qtgraph: the QuickTime parser filter is not registered (registry file " + registry.Path() +
-                  "); register it with: qtgraph register " + ModuleBesideProgram() + "\n",
+                  "); register it with: qtgraph register " + DefaultModule() + "\n",
               run.err);
     EXPECT_EQ("no filters are registered (registry file " + registry.Path() + ")\n", QtGraph({"filters"}).out);
 
@@ -343,7 +347,7 @@ std::map<int, std::vector<std::string>> SamplesByTrack(const std::string& path)
 TEST(QtGraph, RunDeliversTheListedSamples)
 {
     RegisterModuleOnce();
-    const std::string sample = SampleMoviePath(); // video, sound, timecode
+    const std::string sample = SourcePath("samples/sample.mov"); // video, sound, timecode
     const std::map<int, std::vector<std::string>> tracks = SamplesByTrack(sample);
     ASSERT_EQ(2u, tracks.size());
     const std::vector<std::vector<std::string>> runs = {{"run", "--json", "--samples", sample},
