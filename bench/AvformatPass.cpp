@@ -5,10 +5,10 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <chrono>
 #include <stdexcept>
 
 #include "bench/ChildPass.h"
+#include "bench/PassTimer.h"
 #include "bench/Passes.h"
 
 PassResult RunAvformatPass(const std::string& path)
@@ -22,7 +22,7 @@ PassResult RunAvformatPass(const std::string& path)
     PassResult result;
     result.setupPeakKiB = PeakResidentKiB();
 
-    const auto start = std::chrono::steady_clock::now();
+    const PassTimer timer;
     int status = 0;
     while ((status = av_read_frame(context, packet)) >= 0)
     {
@@ -30,7 +30,7 @@ PassResult RunAvformatPass(const std::string& path)
         ++result.samples;
         av_packet_unref(packet);
     }
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    timer.Stop(result);
     av_packet_free(&packet);
     avformat_close_input(&context);
     if (status != AVERROR_EOF)

@@ -29,8 +29,9 @@ int ReportPass(const std::string& kind, PassFunction pass, const std::string& pa
         // The kernel raises its high-water mark lazily, and pages the kernel
         // reclaims (dropped caches) can take it below an earlier reading.
         const long peakKiB = std::max(PeakResidentKiB(), r.setupPeakKiB);
-        std::printf("%.9f %lld %lld %ld %ld %ld\n", r.seconds, static_cast<long long>(r.samples),
-                    static_cast<long long>(r.bytes), startKiB, r.setupPeakKiB, peakKiB);
+        std::printf("%.9f %lld %lld %ld %ld %ld %.6f %ld %ld\n", r.seconds, static_cast<long long>(r.samples),
+                    static_cast<long long>(r.bytes), startKiB, r.setupPeakKiB, peakKiB, r.cpuSeconds,
+                    r.voluntarySwitches, r.involuntarySwitches);
         return 0;
     }
     catch (const std::exception& e)
@@ -92,8 +93,9 @@ ChildReport RunPassInChild(const std::string& kind, const std::string& path)
     ChildReport report;
     long long samples = 0, bytes = 0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::sscanf(text.c_str(), "%lf %lld %lld %ld %ld %ld", &report.pass.seconds, &samples, &bytes,
-                    &report.startKiB, &report.pass.setupPeakKiB, &report.peakKiB) != 6)
+        std::sscanf(text.c_str(), "%lf %lld %lld %ld %ld %ld %lf %ld %ld", &report.pass.seconds, &samples, &bytes,
+                    &report.startKiB, &report.pass.setupPeakKiB, &report.peakKiB, &report.pass.cpuSeconds,
+                    &report.pass.voluntarySwitches, &report.pass.involuntarySwitches) != 9)
         throw std::runtime_error("the " + kind + " pass on " + path + " failed");
     report.pass.samples = samples;
     report.pass.bytes = bytes;

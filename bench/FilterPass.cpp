@@ -1,11 +1,11 @@
 // The filter's pass: a graph as an application builds it, with sinks that
 // only count (no hash, no record kept per sample), so that the sinks cost
 // little more than a lock per sample.
-#include <chrono>
 #include <stdexcept>
 #include <vector>
 
 #include "bench/ChildPass.h"
+#include "bench/PassTimer.h"
 #include "bench/Passes.h"
 #include "filter/RZQTFileParser.h"
 #include "framework/ComPtr.h"
@@ -72,12 +72,12 @@ PassResult RunFilterPass(const std::string& path)
     PassResult result;
     result.setupPeakKiB = PeakResidentKiB();
 
-    const auto start = std::chrono::steady_clock::now();
+    const PassTimer timer;
     Check(g.graph->Pause(), "Pause");
     Check(g.graph->Run(), "Run");
     LONG code = 0;
     Check(g.graph->WaitForCompletion(INFINITE, &code), "WaitForCompletion");
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    timer.Stop(result);
     if (code != EC_COMPLETE)
         throw std::runtime_error("the run ended with event " + std::to_string(code) + ", not EC_COMPLETE");
     Check(g.graph->Stop(), "Stop");

@@ -4,7 +4,8 @@
 //
 //     valgrind --tool=callgrind build/bin/bench_pump_pass filter MOVIE
 //
-// Prints "seconds samples bytes start-KiB setup-KiB peak-KiB" for bench_pump.
+// Prints "seconds samples bytes start-KiB setup-KiB peak-KiB cpu-seconds
+// voluntary-switches involuntary-switches" for bench_pump.
 #include <cstdio>
 #include <string>
 

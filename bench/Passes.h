@@ -14,6 +14,11 @@ struct PassResult
     LONGLONG samples = 0; // media samples delivered, reads made or packets returned
     LONGLONG bytes = 0;
     long setupPeakKiB = 0; // the process's peak resident memory before the timed part
+    // Over the timed part, the whole process (every thread): user + system
+    // CPU seconds and context switches from getrusage.
+    double cpuSeconds = 0;
+    long voluntarySwitches = 0;   // the thread blocked (a wait, a read)
+    long involuntarySwitches = 0; // the scheduler took the core away
 };
 
 // File source -> parser filter -> a counting sink on every output pin: timed

@@ -151,6 +151,14 @@ struct PassRuns
     const PassResult& Last() const { return reports.back().pass; }
     double MegabytesPerSecond() const { return Last().bytes / 1e6 / MedianSeconds(); }
     double SamplesPerSecond() const { return Last().samples / MedianSeconds(); }
+    // The median over the runs of a figure per sample of each run.
+    double MedianPerSample(double (*figure)(const PassResult&)) const
+    {
+        std::vector<double> values;
+        for (const ChildReport& r : reports)
+            values.push_back(r.pass.samples > 0 ? figure(r.pass) / static_cast<double>(r.pass.samples) : 0);
+        return Median(values);
+    }
     long PeakKiB() const
     {
         long peak = 0;
@@ -209,6 +217,9 @@ void PrintPass(const char* label, const PassRuns& runs, const char* unit)
                 runs.MegabytesPerSecond(), runs.SamplesPerSecond(), static_cast<long long>(last.samples),
                 static_cast<long long>(last.bytes), first.startKiB / 1024.0, first.pass.setupPeakKiB / 1024.0,
                 runs.PeakKiB() / 1024.0);
+    std::printf(" %8.3f %7.3f %7.3f  ", runs.MedianPerSample([](const PassResult& r) { return r.cpuSeconds * 1e6; }),
+                runs.MedianPerSample([](const PassResult& r) { return double(r.voluntarySwitches); }),
+                runs.MedianPerSample([](const PassResult& r) { return double(r.involuntarySwitches); }));
     for (const ChildReport& r : runs.reports)
         std::printf(" %.4f", r.pass.seconds);
     std::printf("   %s\n", unit);
@@ -232,14 +243,16 @@ void CompareLoops(const Options& o, const std::string& title, const std::string&
     const PassRuns& avformat = runs[path + "|avformat"];
     PrintCacheState(o, path);
     std::printf("  load average after: %s; %d runs of each pass, taken in turns\n", LoadAverage().c_str(), o.runs);
-    std::printf("  %-12s %9s %9s %12s %10s %14s %7s %7s %7s   %s\n", "pass", "median s", "MB/s", "samples/s",
-                "samples", "bytes", "RSS0", "RSSset", "RSSpk", "every run (s)");
+    std::printf("  %-12s %9s %9s %12s %10s %14s %7s %7s %7s  %8s %7s %7s   %s\n", "pass", "median s", "MB/s",
+                "samples/s", "samples", "bytes", "RSS0", "RSSset", "RSSpk", "CPUus/s", "vcs/s", "ics/s",
+                "every run (s)");
     PrintPass("filter", filter, "media samples delivered");
     PrintPass("pread", pread, "reads");
     PrintPass("merged", merged, "samples copied out of merged reads");
     PrintPass("libavformat", avformat, "packets");
     std::printf("  (MB = 10^6 bytes; RSS in MiB of the pass's own process: fresh, set up before the timed part, "
-                "peak at its end)\n");
+                "peak at its end;\n   per sample over the timed part, medians: CPU microseconds of every thread, "
+                "voluntary and involuntary context switches)\n");
     if (filter.Last().bytes != pread.Last().bytes || filter.Last().bytes != avformat.Last().bytes ||
         filter.Last().bytes != merged.Last().bytes ||
         filter.Last().samples != pread.Last().samples)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/ChildPass.h"
+#include "bench/PassTimer.h"
 #include "bench/Passes.h"
 #include "bench/ScheduleWalk.h"
 
@@ -105,13 +106,13 @@ PassResult RunPreadPass(const std::string& path)
     PassResult result;
     result.setupPeakKiB = PeakResidentKiB();
 
-    const Clock::time_point start = Clock::now();
+    const PassTimer timer;
     for (const ByteRange& range : ranges)
     {
         result.bytes += ReadRange(fd, buffer.data(), range);
         ++result.samples;
     }
-    result.seconds = Since(start);
+    timer.Stop(result);
     return result;
 }
 
@@ -122,7 +123,7 @@ PassResult RunMergedPass(const std::string& path)
     PassResult result;
     result.setupPeakKiB = PeakResidentKiB();
 
-    const Clock::time_point start = Clock::now();
+    const PassTimer timer;
     for (size_t first = 0; first < reads.ranges.size();)
     {
         LONGLONG bytes = 0;
@@ -146,7 +147,7 @@ PassResult RunMergedPass(const std::string& path)
         result.samples += static_cast<LONGLONG>(end - first);
         first = end;
     }
-    result.seconds = Since(start);
+    timer.Stop(result);
     return result;
 }
 

@@ -123,8 +123,7 @@ HRESULT COutputPin::DeliverNextSample()
         }
         else
         {
-            sample = std::move(m_DeliveryQueue.front());
-            m_DeliveryQueue.pop_front();
+            sample = m_DeliveryQueue.pop_front();
         }
     }
     if (!sample)
@@ -180,7 +179,7 @@ void COutputPin::CloseRun()
 
 void COutputPin::DiscardQueue()
 {
-    std::deque<ComPtr<IMediaSample>> discarded;
+    CDeliveryQueue discarded;
     {
         CAutoLock lock(&m_csQueue);
         discarded.swap(m_DeliveryQueue);

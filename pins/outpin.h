@@ -18,10 +18,10 @@
 
 #include "framework/streams.h"
 
-#include <deque>
 
 #include "framework/CHandle.h"
 #include "framework/ComPtr.h"
+#include "pins/DeliveryQueue.h"
 #include "pins/TimecodeFormat.h"
 
 class CRZQTFileParser;
@@ -131,7 +131,7 @@ private:
     DWORD m_dwBufferSize = 0;          // bytes per allocator buffer
 
     // Filled samples, oldest first; each entry owns one reference.
-    std::deque<ComPtr<IMediaSample>> m_DeliveryQueue; // guarded by m_csQueue
+    CDeliveryQueue m_DeliveryQueue; // guarded by m_csQueue
     CCritSec m_csQueue; // the queue and the data-available event's changes; taken last and alone
     CHandle m_hDataAvailable; // manual reset; signalled while samples may be queued
     CHandle m_hEndOfStream;   // manual reset; signalled by EndOfStream

@@ -1,177 +1,40 @@
 #include "platform/WaitableObject.h"
 
-#include <algorithm>
-#include <chrono>
-#include <optional>
-#include <thread>
-#include <unordered_map>
+#include "platform/ParkedWait.h"
 
-namespace {
-
-struct WaitRegistry
+void CWaitableObject::AddWaiter(WaitLink* link)
 {
-    std::mutex lock;
-    std::unordered_map<uintptr_t, std::shared_ptr<CWaitableObject>> handles;
-    uintptr_t lastHandle = 0; // handle values are never reused
-};
-
-WaitRegistry& Registry()
-{
-    // Never destroyed: detached threads may still signal at process exit.
-    static WaitRegistry* registry = new WaitRegistry;
-    return *registry;
+    std::lock_guard<std::mutex> lock(m_waitersLock);
+    link->prev = nullptr;
+    link->next = m_waiters;
+    if (m_waiters)
+        m_waiters->prev = link;
+    m_waiters = link;
+    // Sequentially consistent, as the signaller's store of its state and
+    // its read of this count: either the waiter's next look sees the signal
+    // or the signaller sees the waiter.
+    m_waiterCount.fetch_add(1, std::memory_order_seq_cst);
 }
 
-typedef std::vector<std::shared_ptr<CWaitableObject>> ObjectList;
-
-// WAIT_OBJECT_0 + index when the wait is satisfied now (signals taken),
-// else WAIT_TIMEOUT. Requires the wait lock.
-DWORD TryAcquire(const ObjectList& objects, bool waitAll)
+void CWaitableObject::RemoveWaiter(WaitLink* link)
 {
-    if (waitAll)
-    {
-        if (!std::all_of(objects.begin(), objects.end(), [](const auto& o) { return o->IsSignalled(); }))
-            return WAIT_TIMEOUT;
-        for (const auto& o : objects)
-            o->Consume();
-        return WAIT_OBJECT_0;
-    }
-    for (size_t i = 0; i < objects.size(); ++i)
-    {
-        if (objects[i]->IsSignalled())
-        {
-            objects[i]->Consume();
-            return WAIT_OBJECT_0 + static_cast<DWORD>(i);
-        }
-    }
-    return WAIT_TIMEOUT;
+    std::lock_guard<std::mutex> lock(m_waitersLock);
+    if (link->prev)
+        link->prev->next = link->next;
+    else
+        m_waiters = link->next;
+    if (link->next)
+        link->next->prev = link->prev;
+    m_waiterCount.fetch_sub(1, std::memory_order_relaxed);
 }
 
-} // namespace
-
-void CWaitableObject::NotifyWaiters()
+void CWaitableObject::WakeWaiters()
 {
-    for (std::condition_variable* waiter : m_waiters)
-        waiter->notify_one();
-}
-
-void CWaitableObject::AddWaiter(std::condition_variable* waiter)
-{
-    m_waiters.push_back(waiter);
-}
-
-void CWaitableObject::RemoveWaiter(std::condition_variable* waiter)
-{
-    m_waiters.erase(std::find(m_waiters.begin(), m_waiters.end(), waiter));
-}
-
-std::unique_lock<std::mutex> LockWaits()
-{
-    return std::unique_lock<std::mutex>(Registry().lock);
-}
-
-HANDLE RegisterHandle(std::shared_ptr<CWaitableObject> object)
-{
-    WaitRegistry& registry = Registry();
-    std::lock_guard<std::mutex> lock(registry.lock);
-    try
-    {
-        const uintptr_t value = registry.lastHandle + 4; // aligned like the platform's
-        registry.handles.emplace(value, std::move(object));
-        registry.lastHandle = value;
-        return reinterpret_cast<HANDLE>(value);
-    }
-    catch (const std::bad_alloc&)
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-}
-
-std::shared_ptr<CWaitableObject> LookupHandle(HANDLE handle)
-{
-    const auto& handles = Registry().handles;
-    const auto it = handles.find(reinterpret_cast<uintptr_t>(handle));
-    return it == handles.end() ? nullptr : it->second;
-}
-
-BOOL CloseHandle(HANDLE hObject)
-{
-    std::shared_ptr<CWaitableObject> closed; // destroyed after the lock is left
-    {
-        WaitRegistry& registry = Registry();
-        std::lock_guard<std::mutex> lock(registry.lock);
-        const auto it = registry.handles.find(reinterpret_cast<uintptr_t>(hObject));
-        if (it == registry.handles.end())
-        {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        closed = std::move(it->second);
-        registry.handles.erase(it);
-    }
-    return TRUE;
-}
-
-DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds)
-{
-    if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS || !lpHandles)
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return WAIT_FAILED;
-    }
-    std::optional<std::chrono::steady_clock::time_point> deadline;
-    if (dwMilliseconds != INFINITE)
-        deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMilliseconds);
-
-    ObjectList objects(nCount); // declared before the lock: released after it
-    std::condition_variable waiter;
-    std::unique_lock<std::mutex> lock = LockWaits();
-    for (DWORD i = 0; i < nCount; ++i)
-    {
-        objects[i] = LookupHandle(lpHandles[i]);
-        if (!objects[i])
-        {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return WAIT_FAILED;
-        }
-    }
-    bool registered = false;
-    DWORD result;
-    while ((result = TryAcquire(objects, bWaitAll != FALSE)) == WAIT_TIMEOUT)
-    {
-        if (deadline && std::chrono::steady_clock::now() >= *deadline)
-            break;
-        if (!registered)
-        {
-            for (const auto& o : objects)
-                o->AddWaiter(&waiter);
-            registered = true;
-        }
-        if (deadline)
-            (void)waiter.wait_until(lock, *deadline);
-        else
-            waiter.wait(lock);
-    }
-    if (registered)
-    {
-        for (const auto& o : objects)
-            o->RemoveWaiter(&waiter);
-    }
-    return result;
-}
-
-DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
-{
-    return WaitForMultipleObjects(1, &hHandle, FALSE, dwMilliseconds);
-}
-
-void Sleep(DWORD dwMilliseconds)
-{
-    if (dwMilliseconds == INFINITE)
-    {
-        for (;;)
-            std::this_thread::sleep_for(std::chrono::hours(24));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+    if (m_waiterCount.load(std::memory_order_seq_cst) == 0)
+        return;
+    // Under the lock: a registered wait stays on its thread's stack until it
+    // has removed itself, which takes the lock too.
+    std::lock_guard<std::mutex> lock(m_waitersLock);
+    for (WaitLink* link = m_waiters; link; link = link->next)
+        link->wait->Wake();
 }

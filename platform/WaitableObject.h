@@ -1,52 +1,69 @@
-// The kernel objects of the Win32 stand-in (events, threads): one process-wide
-// handle table and one wait lock under which every object's state changes,
-// so that a wait on several objects sees a consistent picture and picks the
-// lowest signalled index. Waiters sleep on their own condition variable,
-// registered with each object they wait on; nothing polls.
+// The kernel objects of the Win32 stand-in (events, threads). Each object
+// keeps its own state in atomics: a signal that nobody waits for and a wait
+// on an object that is already signalled touch only that object, with no
+// lock and no system call. A wait that must block registers with each of
+// its objects and sleeps on its own futex (CParkedWait); a change that may
+// signal an object wakes the waits registered with that object alone.
 //
-// To add a kind of object: derive from CWaitableObject, keep its state
-// guarded by the wait lock (LockWaits), call NotifyWaiters after a change
-// that may signal it, and hand it out with RegisterHandle.
+// To add a kind of object: derive from CWaitableObject, give it a kind in
+// WaitableKind, keep its state in atomics that IsSignalled and TryAcquire
+// read with sequentially consistent order, call WakeWaiters after every
+// change that may signal it, and hand it out with RegisterHandle
+// (HandleTable.h).
 #pragma once
 
-#include <windows.h>
-
-#include <condition_variable>
-#include <memory>
+#include <atomic>
 #include <mutex>
-#include <vector>
+
+class CParkedWait;
+
+enum class WaitableKind
+{
+    Event,
+    Thread,
+};
+
+// A wait's link in the list of one object it waits on; on the waiting
+// thread's stack, one per object of the wait.
+struct WaitLink
+{
+    CParkedWait* wait = nullptr; // not owned
+    WaitLink* prev = nullptr;
+    WaitLink* next = nullptr;
+};
 
 class CWaitableObject
 {
 public:
+    explicit CWaitableObject(WaitableKind kind) : m_kind(kind) {}
     virtual ~CWaitableObject() = default;
+    CWaitableObject(const CWaitableObject&) = delete;
+    CWaitableObject& operator=(const CWaitableObject&) = delete;
 
-    // All with the wait lock held.
+    WaitableKind Kind() const { return m_kind; }
+
+    // Lock-free, from any thread.
     virtual bool IsSignalled() const = 0;
-    // A wait that returns this object takes its signal (auto-reset events).
-    virtual void Consume() {}
-    // Wakes every wait that includes this object.
-    void NotifyWaiters();
-    void AddWaiter(std::condition_variable* waiter);
-    void RemoveWaiter(std::condition_variable* waiter);
+    // Takes the signal when there is one: true when a wait may return this
+    // object (an auto-reset event is reset by it, atomically).
+    virtual bool TryAcquire() = 0;
+    // Gives back what TryAcquire took: a wait-all that could not take every
+    // one of its objects puts back those it had taken.
+    virtual void Unacquire() {}
+
+    // A blocked wait registers before it looks at the state once more, so
+    // that a signal either is seen by that look or wakes it.
+    void AddWaiter(WaitLink* link);
+    void RemoveWaiter(WaitLink* link);
+
+protected:
+    // After a change that may signal this object, with the new state stored:
+    // wakes every registered wait. No lock and no system call without one.
+    void WakeWaiters();
 
 private:
-    std::vector<std::condition_variable*> m_waiters; // not owned; guarded by the wait lock
+    const WaitableKind m_kind;
+    std::atomic<int> m_waiterCount{0}; // registered waits; read without the lock
+    std::mutex m_waitersLock;          // guards the list; never held while sleeping
+    WaitLink* m_waiters = nullptr;     // first link; not owned
 };
-
-// The lock that guards the state of every waitable object and the table.
-[[nodiscard]] std::unique_lock<std::mutex> LockWaits();
-
-// Enters object in the handle table; the table holds one reference until
-// CloseHandle. Returns NULL (ERROR_NOT_ENOUGH_MEMORY) when the table is full.
-[[nodiscard]] HANDLE RegisterHandle(std::shared_ptr<CWaitableObject> object);
-
-// The object behind handle, or null for an unknown or closed handle.
-// Requires the wait lock.
-[[nodiscard]] std::shared_ptr<CWaitableObject> LookupHandle(HANDLE handle);
-
-template <class T>
-std::shared_ptr<T> LookupHandleAs(HANDLE handle)
-{
-    return std::dynamic_pointer_cast<T>(LookupHandle(handle));
-}

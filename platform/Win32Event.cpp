@@ -1,46 +1,61 @@
-// Events of the Win32 stand-in: manual-reset or auto-reset, unnamed.
+// Events of the Win32 stand-in: manual-reset or auto-reset, unnamed. The
+// state is one atomic: SetEvent with nobody waiting is a store and a load,
+// a wait on a set event a load (manual reset) or a compare-and-swap (auto).
 #include <windows.h>
 
 #include <new>
 
 #include "platform/FaultInjection.h"
-#include "platform/WaitableObject.h"
+#include "platform/HandleTable.h"
 
 namespace {
 
-class CEvent : public CWaitableObject
+class CEvent final : public CWaitableObject
 {
 public:
-    CEvent(bool manualReset, bool signalled) : m_manualReset(manualReset), m_signalled(signalled) {}
+    static constexpr WaitableKind kKind = WaitableKind::Event;
 
-    bool IsSignalled() const override { return m_signalled; }
-    void Consume() override
+    CEvent(bool manualReset, bool signalled) : CWaitableObject(kKind), m_manualReset(manualReset), m_signalled(signalled)
+    {
+    }
+
+    bool IsSignalled() const override { return m_signalled.load(std::memory_order_seq_cst); }
+    bool TryAcquire() override
+    {
+        if (m_manualReset)
+            return IsSignalled();
+        bool signalled = true;
+        return IsSignalled() && m_signalled.compare_exchange_strong(signalled, false, std::memory_order_seq_cst);
+    }
+    void Unacquire() override
     {
         if (!m_manualReset)
-            m_signalled = false;
+            Set();
     }
-    void Set(bool signalled)
+    void Set()
     {
-        m_signalled = signalled;
-        if (signalled)
-            NotifyWaiters();
+        m_signalled.store(true, std::memory_order_seq_cst);
+        WakeWaiters();
     }
+    void Reset() { m_signalled.store(false, std::memory_order_seq_cst); }
 
 private:
     const bool m_manualReset;
-    bool m_signalled; // guarded by the wait lock
+    std::atomic<bool> m_signalled;
 };
 
 BOOL SetEventState(HANDLE hEvent, bool signalled)
 {
-    std::unique_lock<std::mutex> lock = LockWaits();
     const std::shared_ptr<CEvent> event = LookupHandleAs<CEvent>(hEvent);
     if (!event)
     {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    event->Set(signalled);
+    if (signalled)
+        event->Set();
+    else
+        event->Reset();
     return TRUE;
 }
 

@@ -8,11 +8,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
 #include "platform/FaultInjection.h"
-#include "platform/WaitableObject.h"
+#include "platform/HandleTable.h"
 
 namespace {
 
@@ -24,10 +26,12 @@ DWORD NewThreadId()
     return ++g_lastThreadId;
 }
 
-class CThread : public CWaitableObject
+class CThread final : public CWaitableObject
 {
 public:
-    explicit CThread(bool suspended) : m_suspended(suspended) {}
+    static constexpr WaitableKind kKind = WaitableKind::Thread;
+
+    explicit CThread(bool suspended) : CWaitableObject(kKind), m_suspended(suspended) {}
     ~CThread() override
     {
         if (!m_thread.joinable())
@@ -38,30 +42,32 @@ public:
             m_thread.join(); // the procedure has returned; the thread is ending
     }
 
-    bool IsSignalled() const override { return m_finished; }
+    bool IsSignalled() const override { return m_finished.load(std::memory_order_seq_cst); }
+    bool TryAcquire() override { return IsSignalled(); }
 
     static void Main(std::shared_ptr<CThread> self, DWORD id, unsigned(__stdcall* proc)(void*), void* arg)
     {
         t_threadId = id;
         {
-            std::unique_lock<std::mutex> lock = LockWaits();
+            std::unique_lock<std::mutex> lock(self->m_suspendLock);
             self->m_resumed.wait(lock, [&] { return !self->m_suspended; });
         }
         const unsigned exitCode = proc(arg);
-        std::unique_lock<std::mutex> lock = LockWaits();
-        self->m_exitCode = exitCode;
-        self->m_finished = true;
-        self->NotifyWaiters();
-        // Let go under the wait lock: whoever sees the thread finished sees
-        // it after this, so when its handle is closed then, that close drops
-        // the last reference and joins the thread, which is then fully gone.
-        self.reset(); // or destroys the object here, see ~CThread
+        self->m_exitCode.store(exitCode, std::memory_order_relaxed);
+        self->m_finished.store(true, std::memory_order_seq_cst); // publishes the exit code
+        self->WakeWaiters();
+        // Whoever lets go last ends the std::thread: a handle closed after
+        // the wait joins it, this reference, when it is the last, detaches.
+        self.reset();
     }
 
-    // Requires the wait lock.
-    DWORD ExitCode() const { return m_finished ? m_exitCode : STILL_ACTIVE; }
+    DWORD ExitCode() const
+    {
+        return m_finished.load(std::memory_order_acquire) ? m_exitCode.load(std::memory_order_relaxed) : STILL_ACTIVE;
+    }
     DWORD Resume()
     {
+        std::lock_guard<std::mutex> lock(m_suspendLock);
         const DWORD previous = m_suspended ? 1 : 0;
         m_suspended = false;
         m_resumed.notify_one();
@@ -71,10 +77,10 @@ public:
     std::thread m_thread; // set once by _beginthreadex, before the handle is known
 
 private:
-    // Guarded by the wait lock.
+    std::atomic<bool> m_finished{false};
+    std::atomic<DWORD> m_exitCode{0};
+    std::mutex m_suspendLock; // guards m_suspended
     bool m_suspended;
-    bool m_finished = false;
-    DWORD m_exitCode = 0;
     std::condition_variable m_resumed;
 };
 
@@ -121,9 +127,7 @@ uintptr_t _beginthreadex(void*, unsigned, unsigned(__stdcall* start_address)(voi
 
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
 {
-    std::shared_ptr<CThread> thread; // released after the lock: its last release joins
-    std::unique_lock<std::mutex> lock = LockWaits();
-    thread = LookupHandleAs<CThread>(hThread);
+    const std::shared_ptr<CThread> thread = LookupHandleAs<CThread>(hThread);
     if (!thread || !lpExitCode)
     {
         SetLastError(thread ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
@@ -135,9 +139,7 @@ BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
 
 DWORD ResumeThread(HANDLE hThread)
 {
-    std::shared_ptr<CThread> thread; // released after the lock: its last release joins
-    std::unique_lock<std::mutex> lock = LockWaits();
-    thread = LookupHandleAs<CThread>(hThread);
+    const std::shared_ptr<CThread> thread = LookupHandleAs<CThread>(hThread);
     if (!thread)
     {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -31,7 +31,7 @@ HRESULT CFileAsyncReader::ReadBytes(LONGLONG position, LONG length, BYTE* buffer
     // file that grows later reads the same as before.
     const LONGLONG size = m_file.Size();
     const LONG wanted = position >= size ? 0 : static_cast<LONG>(std::min<LONGLONG>(length, size - position));
-    const int64_t read = wanted == 0 ? 0 : m_file.ReadAt(position, buffer, static_cast<size_t>(wanted));
+    const int64_t read = wanted == 0 ? 0 : m_window.Read(m_file, size, position, wanted, buffer);
     if (read < 0)
         return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
     *pRead = static_cast<LONG>(read);

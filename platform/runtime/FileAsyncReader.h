@@ -1,11 +1,13 @@
 // An IAsyncReader over a file on disk: positioned 64-bit reads, safe from
-// several threads at once, no shared file position.
+// several threads at once, no shared file position; runs of small
+// sequential reads come out of a read-ahead window (ReadAheadWindow.h).
 #pragma once
 
 #include <strmif.h>
 
 #include "framework/PositionalFile.h"
 #include "platform/runtime/AsyncReaderBase.h"
+#include "platform/runtime/ReadAheadWindow.h"
 
 class CFileAsyncReader : public CAsyncReaderBase
 {
@@ -21,4 +23,5 @@ public:
 private:
     CFileAsyncReader() = default;
     CPositionalFile m_file; // length fixed when opened
+    CReadAheadWindow m_window;
 };

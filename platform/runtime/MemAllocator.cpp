@@ -24,12 +24,6 @@ HRESULT CMemAllocator::Create(CMemAllocator** ppAllocator)
     CMemAllocator* allocator = new (std::nothrow) CMemAllocator();
     if (!allocator)
         return E_OUTOFMEMORY;
-    allocator->m_canGet.reset(CreateEventW(nullptr, TRUE, TRUE, nullptr)); // decommitted: GetBuffer fails at once
-    if (!allocator->m_canGet)
-    {
-        allocator->Release();
-        return E_OUTOFMEMORY;
-    }
     *ppAllocator = allocator;
     return S_OK;
 }
@@ -43,7 +37,7 @@ STDMETHODIMP CMemAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCA
 {
     if (!pRequest || !pActual)
         return E_POINTER;
-    CAutoLock lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     if (m_committed)
         return VFW_E_ALREADY_COMMITTED;
     if (!m_samples.empty())
@@ -66,7 +60,7 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 {
     if (!pProps)
         return E_POINTER;
-    CAutoLock lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     *pProps = m_props;
     return S_OK;
 }
@@ -74,7 +68,7 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 STDMETHODIMP CMemAllocator::Commit()
 {
     if (FaultInjection::Fails(PlatformFault::AllocatorCommit)) return E_OUTOFMEMORY; // a test asked for it
-    CAutoLock lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     if (!m_propsSet || m_props.cBuffers <= 0 || m_props.cbBuffer <= 0)
         return VFW_E_SIZENOTSET;
     if (m_committed)
@@ -100,15 +94,14 @@ STDMETHODIMP CMemAllocator::Commit()
         }
     }
     m_committed = true;
-    UpdateCanGet();
     return S_OK;
 }
 
 STDMETHODIMP CMemAllocator::Decommit()
 {
-    CAutoLock lock(&m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_committed = false;
-    UpdateCanGet(); // blocked GetBuffer callers fail now
+    m_bufferFreed.notify_all(); // blocked GetBuffer callers fail now
     FreeIfIdle();
     return S_OK;
 }
@@ -122,43 +115,28 @@ void CMemAllocator::FreeIfIdle()
     }
 }
 
-void CMemAllocator::UpdateCanGet()
-{
-    // The handle is valid from Create on: nothing to report.
-    if (!m_committed || !m_free.empty())
-        (void)SetEvent(m_canGet.get());
-    else
-        (void)ResetEvent(m_canGet.get());
-}
-
 STDMETHODIMP CMemAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME*, REFERENCE_TIME*, DWORD dwFlags)
 {
     if (!ppBuffer)
         return E_POINTER;
     *ppBuffer = nullptr;
-    for (;;)
+    std::unique_lock<std::mutex> lock(m_lock);
+    if (m_committed && m_free.empty())
     {
-        {
-            CAutoLock lock(&m_lock);
-            if (!m_committed)
-                return VFW_E_NOT_COMMITTED;
-            if (!m_free.empty())
-            {
-                CMediaSample* sample = m_free.back();
-                m_free.pop_back();
-                UpdateCanGet();
-                sample->Reset();
-                AddRef(); // the sample's, given back in ReleaseBuffer
-                *ppBuffer = sample;
-                return S_OK;
-            }
-            if (dwFlags & AM_GBF_NOWAIT)
-                return VFW_E_TIMEOUT;
-        }
-        // Another caller may take the freed buffer first; then wait again.
-        if (WaitForSingleObject(m_canGet.get(), INFINITE) != WAIT_OBJECT_0)
-            return E_FAIL;
+        if (dwFlags & AM_GBF_NOWAIT)
+            return VFW_E_TIMEOUT;
+        ++m_waiting;
+        m_bufferFreed.wait(lock, [this] { return !m_committed || !m_free.empty(); });
+        --m_waiting;
     }
+    if (!m_committed)
+        return VFW_E_NOT_COMMITTED;
+    CMediaSample* sample = m_free.back();
+    m_free.pop_back();
+    sample->Reset();
+    AddRef(); // the sample's, given back in ReleaseBuffer
+    *ppBuffer = sample;
+    return S_OK;
 }
 
 STDMETHODIMP CMemAllocator::ReleaseBuffer(IMediaSample* pBuffer)
@@ -166,14 +144,15 @@ STDMETHODIMP CMemAllocator::ReleaseBuffer(IMediaSample* pBuffer)
     if (!pBuffer)
         return E_POINTER;
     {
-        CAutoLock lock(&m_lock);
+        std::lock_guard<std::mutex> lock(m_lock);
         const auto owned = std::find_if(m_samples.begin(), m_samples.end(),
                                         [&](const auto& s) { return s.get() == pBuffer; });
         if (owned == m_samples.end() ||
             std::find(m_free.begin(), m_free.end(), owned->get()) != m_free.end())
             return E_INVALIDARG; // not ours, or already back
         m_free.push_back(owned->get());
-        UpdateCanGet();
+        if (m_waiting > 0)
+            m_bufferFreed.notify_one();
         FreeIfIdle();
     }
     Release(); // the reference the sample held while it was out

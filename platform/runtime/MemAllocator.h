@@ -11,11 +11,11 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
-#include "framework/CCritSec.h"
-#include "framework/CHandle.h"
 #include "framework/RefCountedObject.h"
 
 class CMediaSample;
@@ -47,13 +47,14 @@ private:
     ~CMemAllocator() override;
     // Requires m_lock. Frees the buffers when decommitted and all are back.
     void FreeIfIdle();
-    // Requires m_lock. Sets m_canGet to whether GetBuffer would return now.
-    void UpdateCanGet();
 
-    CCritSec m_lock; // guards the members below and the samples' handout
-    // Manual-reset; signalled while a buffer is free or while decommitted,
-    // so that every blocked GetBuffer wakes on Decommit. Made by Create.
-    CHandle m_canGet;
+    // Guards the members below and the samples' handout. A GetBuffer or a
+    // ReleaseBuffer takes it once; it is never held while blocking.
+    std::mutex m_lock;
+    // Notified when a buffer comes back while a GetBuffer waits (one), and
+    // on Decommit (all: they fail at once).
+    std::condition_variable m_bufferFreed;
+    int m_waiting = 0; // GetBuffer calls blocked on m_bufferFreed
     ALLOCATOR_PROPERTIES m_props{};
     bool m_propsSet = false;
     bool m_committed = false;

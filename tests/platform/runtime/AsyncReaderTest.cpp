@@ -4,6 +4,7 @@
 // faults the injector adds when told.
 #include <dshow.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -242,6 +243,59 @@ TEST(FileAsyncReader, ReadsBeyondFourGigabytes)
     EXPECT_EQ(reader->SyncRead(size - 2, 6, got), S_FALSE);
     EXPECT_EQ(reader->Release(), 0u);
     std::remove(name);
+}
+
+// The file source's read-ahead must not change what any read returns: runs
+// of small reads across the window's end, reads back into bytes read
+// before, large and odd reads, reads into the end, and a file that grows or
+// shrinks after it was opened. Rows run in order on one reader.
+TEST(FileAsyncReader, ReadsGiveTheFileBytesWhateverTheOrderAndSize)
+{
+    constexpr LONGLONG kOpened = 700000; // bytes when opened: almost three windows
+    struct Row
+    {
+        const char* what;
+        LONGLONG position;
+        LONG length;
+        int reads;              // that many, each where the last ended
+        off_t resize = -1;      // the file's new length before the row, if any
+    };
+    const Row rows[] = {
+        {"a run of small reads across windows", 0, 1500, 400},
+        {"back into bytes read before, overlapping", 1000, 3000, 1},
+        {"a large read", 100000, 200000, 1},
+        {"an odd offset and length", 123457, 17, 1},
+        {"small reads running into the end", 699000, 700, 3},
+        {"the file grew: reads still end where it ended", 699900, 200, 1, 800000},
+        // Away from the window, which keeps the bytes it read as they were.
+        {"the file shrank: its bytes past the new end are gone", 450000, 1000, 2, 400000},
+        {"a run of small reads into the new end", 399000, 600, 3},
+    };
+    const std::vector<BYTE> data = Pattern(static_cast<size_t>(kOpened));
+    TempFile file(data);
+    CFileAsyncReader* reader = nullptr;
+    ASSERT_EQ(CFileAsyncReader::Create(file.WidePath().c_str(), &reader), S_OK);
+    LONGLONG present = kOpened;
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        if (row.resize >= 0)
+        {
+            ASSERT_EQ(truncate(file.path.c_str(), row.resize), 0);
+            present = std::min<LONGLONG>(present, row.resize);
+        }
+        LONGLONG position = row.position;
+        for (int i = 0; i < row.reads; ++i, position += row.length)
+        {
+            std::vector<BYTE> got(static_cast<size_t>(row.length) + 1, 0xEE);
+            const LONG count = static_cast<LONG>(std::clamp<LONGLONG>(present - position, 0, row.length));
+            EXPECT_EQ(reader->SyncRead(position, row.length, got.data()), count == row.length ? S_OK : S_FALSE)
+                << "at " << position;
+            EXPECT_TRUE(std::equal(got.begin(), got.begin() + count, data.begin() + position)) << "at " << position;
+            EXPECT_EQ(got[static_cast<size_t>(count)], 0xEE) << "written past the bytes read, at " << position;
+        }
+    }
+    EXPECT_EQ(reader->Release(), 0u);
 }
 
 TEST(FaultInjectingReader, CountsReadsFailsWhenToldAndCutsTheSource)

@@ -119,14 +119,20 @@ TEST_F(MemAllocatorTest, DecommitWakesABlockedCallerAndFreesBuffersWhenTheyComeB
 {
     Configure(1, 16);
     IMediaSample* out = Get();
-    HRESULT blocked = S_FALSE;
-    IMediaSample* none = out;
-    BlockingCall waiter([&] { blocked = m_allocator->GetBuffer(&none, nullptr, nullptr, 0); });
-    EXPECT_TRUE(waiter.Blocks()) << "GetBuffer returned while the only buffer was out";
+    // Every blocked caller fails at once, not one per decommit.
+    HRESULT blocked[2] = {S_FALSE, S_FALSE};
+    IMediaSample* none[2] = {out, out};
+    const auto get = [&](int i) { return [&, i] { blocked[i] = m_allocator->GetBuffer(&none[i], nullptr, nullptr, 0); }; };
+    BlockingCall waiters[2] = {BlockingCall(get(0)), BlockingCall(get(1))};
+    for (BlockingCall& waiter : waiters)
+        EXPECT_TRUE(waiter.Blocks()) << "GetBuffer returned while the only buffer was out";
     EXPECT_EQ(m_allocator->Decommit(), S_OK);
-    waiter.Join();
-    EXPECT_EQ(blocked, VFW_E_NOT_COMMITTED);
-    EXPECT_EQ(none, nullptr);
+    for (int i = 0; i < 2; ++i)
+    {
+        waiters[i].Join();
+        EXPECT_EQ(blocked[i], VFW_E_NOT_COMMITTED);
+        EXPECT_EQ(none[i], nullptr);
+    }
 
     // New properties wait for the sample still out to come back.
     ALLOCATOR_PROPERTIES request{2, 32, 1, 0};
