@@ -4,7 +4,7 @@
 // it stops on a run that never ends (libFuzzer's -timeout), on more than one
 // stream error in a run, and on any framework object left alive afterwards.
 //
-// Built with clang by tests/fuzz/libfuzzer/; the normal build links the same
+// Built with clang by the fuzz preset; the normal build links the same
 // function into fuzz_graph_regression_tests, which replays the kept inputs.
 #include <cstddef>
 #include <cstdint>

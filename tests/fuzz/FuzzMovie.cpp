@@ -10,7 +10,7 @@
 // the pump refuses such a sample when it does not fit its buffer, so that is
 // no promise of the parse.
 //
-// Built with clang by tests/fuzz/libfuzzer/; the normal build links the same
+// Built with clang by the fuzz preset; the normal build links the same
 // function into fuzz_regression_tests, which replays every input that once
 // failed.
 #include <cstddef>
