@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/BriefSpin.h"
+
 namespace {
 
 std::recursive_mutex& MutexOf(LPCRITICAL_SECTION section)
@@ -33,7 +35,7 @@ void DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection)
 
 void EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection)
 {
-    MutexOf(lpCriticalSection).lock();
+    BriefSpin::Lock(MutexOf(lpCriticalSection));
 }
 
 void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection)

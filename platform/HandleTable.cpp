@@ -15,11 +15,17 @@ namespace {
 // in progress on it in the low ones. Closing a handle moves the generation
 // on, so every later lookup of the old value fails; entering an object in
 // a free slot moves it on once more.
-struct Slot
+} // namespace
+
+struct HandleSlot
 {
     std::atomic<uint64_t> word{0};
     std::shared_ptr<CWaitableObject> object; // written only while no lookup can match
 };
+
+namespace {
+
+typedef HandleSlot Slot;
 
 constexpr uint32_t kSlotsPerChunk = 1024;
 constexpr uint32_t kChunks = 64; // at most 65,536 open handles
@@ -117,16 +123,38 @@ HANDLE RegisterHandle(std::shared_ptr<CWaitableObject> object)
 
 std::shared_ptr<CWaitableObject> LookupHandle(HANDLE handle)
 {
+    return CHandlePin(handle).Reference();
+}
+
+std::shared_ptr<CWaitableObject> CHandlePin::Reference() const
+{
+    return m_slot ? m_slot->object : nullptr;
+}
+
+bool CHandlePin::Pin(HANDLE handle)
+{
+    Unpin();
     uint32_t generation = 0;
     Slot* slot = SlotOf(handle, &generation);
     if (!slot)
-        return nullptr;
+        return false;
     const uint64_t word = slot->word.fetch_add(1, std::memory_order_acquire);
-    std::shared_ptr<CWaitableObject> object;
-    if (Generation(word) == generation)
-        object = slot->object;
-    slot->word.fetch_sub(1, std::memory_order_release);
-    return object;
+    if (Generation(word) != generation)
+    {
+        slot->word.fetch_sub(1, std::memory_order_release);
+        return false;
+    }
+    m_slot = slot;
+    m_object = slot->object.get();
+    return true;
+}
+
+void CHandlePin::Unpin()
+{
+    if (m_slot)
+        m_slot->word.fetch_sub(1, std::memory_order_release);
+    m_slot = nullptr;
+    m_object = nullptr;
 }
 
 BOOL CloseHandle(HANDLE hObject)

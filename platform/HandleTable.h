@@ -18,6 +18,41 @@
 // The object behind handle, or null for an unknown or closed handle.
 [[nodiscard]] std::shared_ptr<CWaitableObject> LookupHandle(HANDLE handle);
 
+struct HandleSlot;
+
+// The object behind a handle, held for a moment without a reference of its
+// own: CloseHandle of that handle waits until the pin is let go, so a pin
+// lasts a few instructions or a brief spin, never a wait that may block.
+// Costs two atomic operations on the handle's own slot and nothing shared.
+class CHandlePin
+{
+public:
+    CHandlePin() = default;
+    explicit CHandlePin(HANDLE handle) { Pin(handle); }
+    ~CHandlePin() { Unpin(); }
+    CHandlePin(const CHandlePin&) = delete;
+    CHandlePin& operator=(const CHandlePin&) = delete;
+
+    // Pins handle's object; false (and nothing pinned) for an unknown or
+    // closed handle. Lets go of what was pinned before.
+    bool Pin(HANDLE handle);
+    void Unpin();
+    // The pinned object, or null.
+    CWaitableObject* get() const { return m_object; }
+    // A counted reference to it, which outlives the pin.
+    std::shared_ptr<CWaitableObject> Reference() const;
+    // The pinned object when it is a T, else null.
+    template <class T>
+    T* As() const
+    {
+        return m_object && m_object->Kind() == T::kKind ? static_cast<T*>(m_object) : nullptr;
+    }
+
+private:
+    HandleSlot* m_slot = nullptr;
+    CWaitableObject* m_object = nullptr;
+};
+
 // The object behind handle when it is a T (T::kKind), else null.
 template <class T>
 std::shared_ptr<T> LookupHandleAs(HANDLE handle)

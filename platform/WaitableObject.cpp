@@ -1,10 +1,12 @@
 #include "platform/WaitableObject.h"
 
+#include "platform/BriefSpin.h"
 #include "platform/ParkedWait.h"
 
 void CWaitableObject::AddWaiter(WaitLink* link)
 {
-    std::lock_guard<std::mutex> lock(m_waitersLock);
+    BriefSpin::Lock(m_waitersLock);
+    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
     link->prev = nullptr;
     link->next = m_waiters;
     if (m_waiters)
@@ -18,7 +20,8 @@ void CWaitableObject::AddWaiter(WaitLink* link)
 
 void CWaitableObject::RemoveWaiter(WaitLink* link)
 {
-    std::lock_guard<std::mutex> lock(m_waitersLock);
+    BriefSpin::Lock(m_waitersLock);
+    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
     if (link->prev)
         link->prev->next = link->next;
     else
@@ -34,7 +37,8 @@ void CWaitableObject::WakeWaiters()
         return;
     // Under the lock: a registered wait stays on its thread's stack until it
     // has removed itself, which takes the lock too.
-    std::lock_guard<std::mutex> lock(m_waitersLock);
+    BriefSpin::Lock(m_waitersLock);
+    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
     for (WaitLink* link = m_waiters; link; link = link->next)
         link->wait->Wake();
 }

@@ -46,7 +46,8 @@ private:
 
 BOOL SetEventState(HANDLE hEvent, bool signalled)
 {
-    const std::shared_ptr<CEvent> event = LookupHandleAs<CEvent>(hEvent);
+    const CHandlePin pin(hEvent);
+    CEvent* const event = pin.As<CEvent>();
     if (!event)
     {
         SetLastError(ERROR_INVALID_HANDLE);

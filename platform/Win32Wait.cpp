@@ -4,25 +4,25 @@
 #include <windows.h>
 
 #include <chrono>
+#include <new>
 #include <optional>
+#include <type_traits>
 #include <thread>
 
+#include "platform/BriefSpin.h"
 #include "platform/HandleTable.h"
 #include "platform/ParkedWait.h"
 
 namespace {
 
-// No spin before sleeping: on this project's busy 2-core machine a bounded
-// spin of 100 or 1,000 pauses did not make the pump benchmark faster (the
-// longer one made it slower); the partner thread is seldom running then.
-
 typedef std::shared_ptr<CWaitableObject> ObjectRef;
+typedef CWaitableObject* const* Objects; // a wait's objects, in its order
 
 // WAIT_OBJECT_0 + index when the wait is satisfied now (signals taken),
 // else WAIT_TIMEOUT. Any-of: the lowest index that can be taken. Wait-all:
 // every object or none; what was taken of a set that could not be completed
 // is given back (and wakes whoever waits for it).
-DWORD TryAcquire(const ObjectRef* objects, DWORD count, bool waitAll)
+DWORD TryAcquire(Objects objects, DWORD count, bool waitAll)
 {
     if (!waitAll)
     {
@@ -46,11 +46,47 @@ DWORD TryAcquire(const ObjectRef* objects, DWORD count, bool waitAll)
     return WAIT_OBJECT_0;
 }
 
+// Up to MAXIMUM_WAIT_OBJECTS pins, built only as far as a wait has handles.
+class CHandlePins
+{
+public:
+    CHandlePins() = default;
+    ~CHandlePins() { Clear(); }
+    CHandlePins(const CHandlePins&) = delete;
+    CHandlePins& operator=(const CHandlePins&) = delete;
+
+    // Pins the next handle's object and returns it; null when the handle
+    // names none.
+    CWaitableObject* Add(HANDLE handle)
+    {
+        CHandlePin* pin = new (&m_storage[m_count]) CHandlePin;
+        ++m_count;
+        (void)pin->Pin(handle);
+        return pin->get();
+    }
+    ObjectRef Reference(DWORD index) const { return At(index).Reference(); }
+    void Clear()
+    {
+        while (m_count > 0)
+            At(--m_count).~CHandlePin();
+    }
+
+private:
+    CHandlePin& At(DWORD index) const
+    {
+        return *std::launder(reinterpret_cast<CHandlePin*>(const_cast<Storage*>(&m_storage[index])));
+    }
+
+    typedef std::aligned_storage_t<sizeof(CHandlePin), alignof(CHandlePin)> Storage;
+    Storage m_storage[MAXIMUM_WAIT_OBJECTS];
+    DWORD m_count = 0;
+};
+
 // Registered with every object of a wait for as long as it blocks.
 class CRegistration
 {
 public:
-    CRegistration(const ObjectRef* objects, DWORD count, CParkedWait* wait) : m_objects(objects), m_count(count)
+    CRegistration(Objects objects, DWORD count, CParkedWait* wait) : m_objects(objects), m_count(count)
     {
         for (DWORD i = 0; i < count; ++i)
         {
@@ -67,7 +103,7 @@ public:
     CRegistration& operator=(const CRegistration&) = delete;
 
 private:
-    const ObjectRef* m_objects; // not owned; outlive the registration
+    Objects m_objects; // not owned; outlive the registration
     DWORD m_count;
     WaitLink m_links[MAXIMUM_WAIT_OBJECTS];
 };
@@ -81,12 +117,12 @@ DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAl
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    // The wait's own references: a handle closed while waited on leaves its
-    // object alive until the wait ends.
-    ObjectRef objects[MAXIMUM_WAIT_OBJECTS];
+    // Pinned while the wait only looks (and spins): most waits end there.
+    CHandlePins pins;
+    CWaitableObject* objects[MAXIMUM_WAIT_OBJECTS];
     for (DWORD i = 0; i < nCount; ++i)
     {
-        objects[i] = LookupHandle(lpHandles[i]);
+        objects[i] = pins.Add(lpHandles[i]);
         if (!objects[i])
         {
             SetLastError(ERROR_INVALID_HANDLE);
@@ -97,7 +133,22 @@ DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAl
     DWORD result = TryAcquire(objects, nCount, waitAll);
     if (result != WAIT_TIMEOUT || dwMilliseconds == 0)
         return result;
+    // A spin looks without taking; it takes only what it has seen set.
+    const auto taken = [&] {
+        bool any = false;
+        for (DWORD i = 0; i < nCount && !any; ++i)
+            any = objects[i]->IsSignalled();
+        return any && (result = TryAcquire(objects, nCount, waitAll)) != WAIT_TIMEOUT;
+    };
+    if (BriefSpin::Until(taken))
+        return result;
 
+    // Blocking: the wait's own references, so that a handle closed while
+    // waited on neither waits for the wait nor ends its object's life.
+    ObjectRef references[MAXIMUM_WAIT_OBJECTS];
+    for (DWORD i = 0; i < nCount; ++i)
+        references[i] = pins.Reference(i);
+    pins.Clear();
     std::optional<std::chrono::steady_clock::time_point> deadline;
     if (dwMilliseconds != INFINITE)
         deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMilliseconds);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "platform/BriefSpin.h"
 #include "platform/FaultInjection.h"
 #include "platform/runtime/MediaSample.h"
 
@@ -37,7 +38,8 @@ STDMETHODIMP CMemAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCA
 {
     if (!pRequest || !pActual)
         return E_POINTER;
-    std::lock_guard<std::mutex> lock(m_lock);
+    BriefSpin::Lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
     if (m_committed)
         return VFW_E_ALREADY_COMMITTED;
     if (!m_samples.empty())
@@ -60,7 +62,8 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 {
     if (!pProps)
         return E_POINTER;
-    std::lock_guard<std::mutex> lock(m_lock);
+    BriefSpin::Lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
     *pProps = m_props;
     return S_OK;
 }
@@ -68,7 +71,8 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 STDMETHODIMP CMemAllocator::Commit()
 {
     if (FaultInjection::Fails(PlatformFault::AllocatorCommit)) return E_OUTOFMEMORY; // a test asked for it
-    std::lock_guard<std::mutex> lock(m_lock);
+    BriefSpin::Lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
     if (!m_propsSet || m_props.cBuffers <= 0 || m_props.cbBuffer <= 0)
         return VFW_E_SIZENOTSET;
     if (m_committed)
@@ -94,15 +98,18 @@ STDMETHODIMP CMemAllocator::Commit()
         }
     }
     m_committed = true;
+    PublishState();
     return S_OK;
 }
 
 STDMETHODIMP CMemAllocator::Decommit()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    BriefSpin::Lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
     m_committed = false;
     m_bufferFreed.notify_all(); // blocked GetBuffer callers fail now
     FreeIfIdle();
+    PublishState();
     return S_OK;
 }
 
@@ -120,11 +127,18 @@ STDMETHODIMP CMemAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME*, 
     if (!ppBuffer)
         return E_POINTER;
     *ppBuffer = nullptr;
-    std::unique_lock<std::mutex> lock(m_lock);
+    BriefSpin::Lock(m_lock);
+    std::unique_lock<std::mutex> lock(m_lock, std::adopt_lock);
     if (m_committed && m_free.empty())
     {
         if (dwFlags & AM_GBF_NOWAIT)
             return VFW_E_TIMEOUT;
+        // A buffer often comes back a moment later, from the thread that
+        // delivers on the other core.
+        lock.unlock();
+        (void)BriefSpin::Until([this] { return m_wouldNotBlock.load(std::memory_order_acquire); });
+        BriefSpin::Lock(m_lock);
+        lock = std::unique_lock<std::mutex>(m_lock, std::adopt_lock);
         ++m_waiting;
         m_bufferFreed.wait(lock, [this] { return !m_committed || !m_free.empty(); });
         --m_waiting;
@@ -133,6 +147,7 @@ STDMETHODIMP CMemAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME*, 
         return VFW_E_NOT_COMMITTED;
     CMediaSample* sample = m_free.back();
     m_free.pop_back();
+    PublishState();
     sample->Reset();
     AddRef(); // the sample's, given back in ReleaseBuffer
     *ppBuffer = sample;
@@ -144,13 +159,15 @@ STDMETHODIMP CMemAllocator::ReleaseBuffer(IMediaSample* pBuffer)
     if (!pBuffer)
         return E_POINTER;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        BriefSpin::Lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
         const auto owned = std::find_if(m_samples.begin(), m_samples.end(),
                                         [&](const auto& s) { return s.get() == pBuffer; });
         if (owned == m_samples.end() ||
             std::find(m_free.begin(), m_free.end(), owned->get()) != m_free.end())
             return E_INVALIDARG; // not ours, or already back
         m_free.push_back(owned->get());
+        PublishState();
         if (m_waiting > 0)
             m_bufferFreed.notify_one();
         FreeIfIdle();

@@ -11,6 +11,7 @@
 #include <strmif.h>
 #include <vfwmsgs.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,8 @@ private:
     ~CMemAllocator() override;
     // Requires m_lock. Frees the buffers when decommitted and all are back.
     void FreeIfIdle();
+    // Requires m_lock; after a change of m_committed or m_free.
+    void PublishState() { m_wouldNotBlock.store(!m_committed || !m_free.empty(), std::memory_order_release); }
 
     // Guards the members below and the samples' handout. A GetBuffer or a
     // ReleaseBuffer takes it once; it is never held while blocking.
@@ -55,6 +58,9 @@ private:
     // on Decommit (all: they fail at once).
     std::condition_variable m_bufferFreed;
     int m_waiting = 0; // GetBuffer calls blocked on m_bufferFreed
+    // Whether a GetBuffer would not block now (decommitted, or a buffer is
+    // free), for a spin that reads it without the lock. Stored under it.
+    std::atomic<bool> m_wouldNotBlock{true};
     ALLOCATOR_PROPERTIES m_props{};
     bool m_propsSet = false;
     bool m_committed = false;
