@@ -1,9 +1,10 @@
-// The kernel objects of the Win32 stand-in (events, threads). Each object
-// keeps its own state in atomics: a signal that nobody waits for and a wait
-// on an object that is already signalled touch only that object, with no
-// lock and no system call. A wait that must block registers with each of
-// its objects and sleeps on its own futex (CParkedWait); a change that may
-// signal an object wakes the waits registered with that object alone.
+// The kernel objects of the Win32 stand-in (events, semaphores, mutexes,
+// threads). Each object keeps its own state in atomics: a signal that
+// nobody waits for and a wait on an object that is already signalled touch
+// only that object, with no lock and no system call. A wait that must block
+// registers with each of its objects and sleeps on its own futex
+// (CParkedWait); a change that may signal an object wakes the waits
+// registered with that object alone.
 //
 // To add a kind of object: derive from CWaitableObject, give it a kind in
 // WaitableKind, keep its state in atomics that IsSignalled and TryAcquire
@@ -21,6 +22,8 @@ enum class WaitableKind
 {
     Event,
     Thread,
+    Semaphore,
+    Mutex,
 };
 
 // A wait's link in the list of one object it waits on; on the waiting
@@ -50,6 +53,9 @@ public:
     // Gives back what TryAcquire took: a wait-all that could not take every
     // one of its objects puts back those it had taken.
     virtual void Unacquire() {}
+    // After a TryAcquire that succeeded, by the same thread: whether what it
+    // took was abandoned (a mutex whose owner ended holding it). Clears it.
+    virtual bool TakeAbandoned() { return false; }
 
     // A blocked wait registers before it looks at the state once more, so
     // that a signal either is seen by that look or wakes it.

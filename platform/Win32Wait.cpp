@@ -18,17 +18,18 @@ namespace {
 typedef std::shared_ptr<CWaitableObject> ObjectRef;
 typedef CWaitableObject* const* Objects; // a wait's objects, in its order
 
-// WAIT_OBJECT_0 + index when the wait is satisfied now (signals taken),
-// else WAIT_TIMEOUT. Any-of: the lowest index that can be taken. Wait-all:
-// every object or none; what was taken of a set that could not be completed
-// is given back (and wakes whoever waits for it).
+// WAIT_OBJECT_0 + index when the wait is satisfied now (signals taken;
+// WAIT_ABANDONED_0 + index for an abandoned mutex), else WAIT_TIMEOUT.
+// Any-of: the lowest index that can be taken. Wait-all: every object or
+// none; what was taken of a set that could not be completed is given back
+// (and wakes whoever waits for it).
 DWORD TryAcquire(Objects objects, DWORD count, bool waitAll)
 {
     if (!waitAll)
     {
         for (DWORD i = 0; i < count; ++i)
             if (objects[i]->TryAcquire())
-                return WAIT_OBJECT_0 + i;
+                return (objects[i]->TakeAbandoned() ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + i;
         return WAIT_TIMEOUT;
     }
     for (DWORD i = 0; i < count; ++i)
@@ -43,7 +44,10 @@ DWORD TryAcquire(Objects objects, DWORD count, bool waitAll)
             return WAIT_TIMEOUT;
         }
     }
-    return WAIT_OBJECT_0;
+    bool abandoned = false;
+    for (DWORD i = 0; i < count; ++i)
+        abandoned = objects[i]->TakeAbandoned() || abandoned;
+    return abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
 }
 
 // Up to MAXIMUM_WAIT_OBJECTS pins, built only as far as a wait has handles.

@@ -1,9 +1,10 @@
-// Native stand-in for <synchapi.h>: events, waits, critical sections, Sleep and
-// the interlocked counters.
+// Native stand-in for <synchapi.h>: events, semaphores, mutexes, waits,
+// critical sections, Sleep and the interlocked counters.
 //
-// Handles of events and threads are waitable: WaitForMultipleObjects returns
-// the lowest index among the signalled handles. A wait consumes the signal of
-// an auto-reset event only for the handle that it returns.
+// Handles of events, semaphores, mutexes and threads are waitable:
+// WaitForMultipleObjects returns the lowest index among the signalled
+// handles. A wait consumes the signal of an auto-reset event, a semaphore's
+// count or a mutex only for the handle that it returns.
 #pragma once
 
 #define INFINITE 0xFFFFFFFFu
@@ -21,6 +22,25 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, 
 #define CreateEvent CreateEventW
 BOOL SetEvent(HANDLE hEvent);
 BOOL ResetEvent(HANDLE hEvent);
+
+// An unnamed semaphore with a count of lInitialCount, at most lMaximumCount;
+// a wait takes one. NULL with ERROR_INVALID_PARAMETER for a name, a maximum
+// below 1 or an initial count outside 0..maximum.
+HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES lpSemaphoreAttributes, LONG lInitialCount, LONG lMaximumCount,
+                        LPCWSTR lpName);
+#define CreateSemaphore CreateSemaphoreW
+// Adds lReleaseCount (at least 1) and gives the count before it. FALSE with
+// ERROR_TOO_MANY_POSTS, and no change, when the maximum would be passed.
+BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount);
+
+// An unnamed mutex, owned by the creating thread if bInitialOwner. A wait
+// takes it when free or already the caller's (recursively: release as
+// often). A thread that ends owning it abandons it: the next wait to take
+// it returns WAIT_ABANDONED_0 + its index (wait-all: WAIT_ABANDONED_0).
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner, LPCWSTR lpName);
+#define CreateMutex CreateMutexW
+// FALSE with ERROR_NOT_OWNER when the calling thread does not own it.
+BOOL ReleaseMutex(HANDLE hMutex);
 
 // dwMilliseconds is a time-out in milliseconds, or INFINITE.
 // Returns WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED (see GetLastError).
