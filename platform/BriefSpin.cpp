@@ -13,6 +13,7 @@ int MaxSpinners()
 }
 
 std::atomic<int> g_spinners{0};
+std::atomic<bool> g_enabled{true};
 
 // After a failed spin this thread lets the next t_skip chances to spin
 // pass; each failure in a row doubles that, up to kMaxSkip, and a caught
@@ -27,11 +28,18 @@ namespace BriefSpin {
 
 bool Worthwhile()
 {
-    return MaxSpinners() > 0;
+    return g_enabled.load(std::memory_order_relaxed) && MaxSpinners() > 0;
+}
+
+void Enable(bool on)
+{
+    g_enabled.store(on, std::memory_order_relaxed);
 }
 
 bool Begin()
 {
+    if (!Worthwhile())
+        return false;
     if (t_skip > 0)
     {
         --t_skip;

@@ -24,8 +24,10 @@ constexpr std::chrono::nanoseconds kLimit = std::chrono::microseconds(10);
 // How many times a lock is tried before its taker sleeps on it.
 constexpr int kLockTries = 1000;
 
-// Whether spinning can ever help here: more than one core.
+// Whether spinning can help here: more than one core, and not turned off.
 bool Worthwhile();
+// Tests turn spinning off so that every wait takes the sleeping path.
+void Enable(bool on);
 // Whether this thread may spin for a change now: a spinner's place is free
 // and its recent spins did not all fail. If so, spin, then call End.
 bool Begin();
