@@ -28,6 +28,15 @@ std::vector<HANDLE> MakeEvents(int count, BOOL manualReset)
     return events;
 }
 
+// Spinning before sleeping turned on or off for a scope; on again after it.
+struct SpinTurned
+{
+    explicit SpinTurned(bool on) { BriefSpin::Enable(on); }
+    ~SpinTurned() { BriefSpin::Enable(true); }
+    SpinTurned(const SpinTurned&) = delete;
+    SpinTurned& operator=(const SpinTurned&) = delete;
+};
+
 void CloseAll(const std::vector<HANDLE>& handles)
 {
     for (HANDLE h : handles)
@@ -131,7 +140,7 @@ TEST(Win32Wait, HandOffsHereAndBackLoseNoWakeUp)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(std::string(c.name) + (spin ? ", spinning first" : ", sleeping at once"));
-        BriefSpin::Enable(spin);
+        const SpinTurned turned(spin);
         const HANDLE idle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         const HANDLE ping = c.make();
         const HANDLE pong = c.make();
@@ -158,7 +167,6 @@ TEST(Win32Wait, HandOffsHereAndBackLoseNoWakeUp)
         EXPECT_EQ(timeouts.load(), 0);
         CloseAll({idle, ping, pong});
     }
-    BriefSpin::Enable(true);
 }
 
 TEST(Win32Wait, ASemaphoreCountsUpToItsMaximum)
