@@ -51,8 +51,9 @@ private:
     // Requires m_lock; after a change of m_committed or m_free.
     void PublishState() { m_wouldNotBlock.store(!m_committed || !m_free.empty(), std::memory_order_release); }
 
-    // Guards the members below and the samples' handout. A GetBuffer or a
-    // ReleaseBuffer takes it once; it is never held while blocking.
+    // Guards the members below and the samples' handout. A ReleaseBuffer
+    // takes it once, a GetBuffer once, or twice when it finds no buffer free
+    // (it lets go while it spins); it is never held while blocking.
     std::mutex m_lock;
     // Notified when a buffer comes back while a GetBuffer waits (one), and
     // on Decommit (all: they fail at once).
