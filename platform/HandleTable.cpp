@@ -121,11 +121,6 @@ HANDLE RegisterHandle(std::shared_ptr<CWaitableObject> object)
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }
 
-std::shared_ptr<CWaitableObject> LookupHandle(HANDLE handle)
-{
-    return CHandlePin(handle).Reference();
-}
-
 std::shared_ptr<CWaitableObject> CHandlePin::Reference() const
 {
     return m_slot ? m_slot->object : nullptr;

@@ -127,7 +127,8 @@ uintptr_t _beginthreadex(void*, unsigned, unsigned(__stdcall* start_address)(voi
 
 BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
 {
-    const std::shared_ptr<CThread> thread = LookupHandleAs<CThread>(hThread);
+    const CHandlePin pin(hThread);
+    CThread* const thread = pin.As<CThread>();
     if (!thread || !lpExitCode)
     {
         SetLastError(thread ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
@@ -139,7 +140,8 @@ BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
 
 DWORD ResumeThread(HANDLE hThread)
 {
-    const std::shared_ptr<CThread> thread = LookupHandleAs<CThread>(hThread);
+    const CHandlePin pin(hThread);
+    CThread* const thread = pin.As<CThread>();
     if (!thread)
     {
         SetLastError(ERROR_INVALID_HANDLE);
