@@ -8,12 +8,31 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
+#include <utility>
 
 #include "platform/WaitableObject.h"
 
 // Enters object in the handle table; the table holds one reference until
 // CloseHandle. Returns NULL (ERROR_NOT_ENOUGH_MEMORY) when the table is full.
 [[nodiscard]] HANDLE RegisterHandle(std::shared_ptr<CWaitableObject> object);
+
+// Makes a T and enters it: its handle, or NULL with ERROR_NOT_ENOUGH_MEMORY.
+template <class T, class... Args>
+[[nodiscard]] HANDLE RegisterNew(Args&&... args)
+{
+    std::shared_ptr<T> object;
+    try
+    {
+        object = std::make_shared<T>(std::forward<Args>(args)...);
+    }
+    catch (const std::bad_alloc&)
+    {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return RegisterHandle(std::move(object));
+}
 
 struct HandleSlot;
 

@@ -3,8 +3,6 @@
 // a wait on a set event a load (manual reset) or a compare-and-swap (auto).
 #include <windows.h>
 
-#include <new>
-
 #include "platform/FaultInjection.h"
 #include "platform/HandleTable.h"
 
@@ -70,17 +68,7 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::shared_ptr<CEvent> event;
-    try
-    {
-        event = std::make_shared<CEvent>(bManualReset != FALSE, bInitialState != FALSE);
-    }
-    catch (const std::bad_alloc&)
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return RegisterHandle(std::move(event));
+    return RegisterNew<CEvent>(bManualReset != FALSE, bInitialState != FALSE);
 }
 
 BOOL SetEvent(HANDLE hEvent)

@@ -5,8 +5,6 @@
 // nobody waiting a store.
 #include <windows.h>
 
-#include <new>
-
 #include "platform/HandleTable.h"
 
 namespace {
@@ -120,21 +118,9 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCWSTR lpName)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::shared_ptr<CMutex> mutex;
-    try
-    {
-        mutex = std::make_shared<CMutex>();
-    }
-    catch (const std::bad_alloc&)
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    if (bInitialOwner)
-        (void)mutex->TryAcquire();
-    const HANDLE handle = RegisterHandle(mutex);
-    if (!handle && bInitialOwner)
-        (void)mutex->Release();
+    const HANDLE handle = RegisterNew<CMutex>();
+    if (handle && bInitialOwner)
+        (void)CHandlePin(handle).As<CMutex>()->TryAcquire(); // nobody else has the handle yet
     return handle;
 }
 

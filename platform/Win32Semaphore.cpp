@@ -3,8 +3,6 @@
 // count another.
 #include <windows.h>
 
-#include <new>
-
 #include "platform/HandleTable.h"
 
 namespace {
@@ -60,17 +58,7 @@ HANDLE CreateSemaphoreW(LPSECURITY_ATTRIBUTES, LONG lInitialCount, LONG lMaximum
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::shared_ptr<CSemaphore> semaphore;
-    try
-    {
-        semaphore = std::make_shared<CSemaphore>(lInitialCount, lMaximumCount);
-    }
-    catch (const std::bad_alloc&)
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return RegisterHandle(std::move(semaphore));
+    return RegisterNew<CSemaphore>(lInitialCount, lMaximumCount);
 }
 
 BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount)
