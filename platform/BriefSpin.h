@@ -14,6 +14,7 @@
 #pragma once
 
 #include <chrono>
+#include <mutex>
 
 namespace BriefSpin {
 
@@ -61,6 +62,14 @@ void Lock(Mutex& mutex)
         }
     }
     mutex.lock();
+}
+
+// Lock, held by the unique_lock it returns.
+template <class Mutex>
+[[nodiscard]] std::unique_lock<Mutex> Locked(Mutex& mutex)
+{
+    Lock(mutex);
+    return std::unique_lock<Mutex>(mutex, std::adopt_lock);
 }
 
 // Spins until ready() is true or kLimit passes; true when ready() was.

@@ -5,8 +5,7 @@
 
 void CWaitableObject::AddWaiter(WaitLink* link)
 {
-    BriefSpin::Lock(m_waitersLock);
-    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_waitersLock);
     link->prev = nullptr;
     link->next = m_waiters;
     if (m_waiters)
@@ -20,8 +19,7 @@ void CWaitableObject::AddWaiter(WaitLink* link)
 
 void CWaitableObject::RemoveWaiter(WaitLink* link)
 {
-    BriefSpin::Lock(m_waitersLock);
-    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_waitersLock);
     if (link->prev)
         link->prev->next = link->next;
     else
@@ -37,8 +35,7 @@ void CWaitableObject::WakeWaiters()
         return;
     // Under the lock: a registered wait stays on its thread's stack until it
     // has removed itself, which takes the lock too.
-    BriefSpin::Lock(m_waitersLock);
-    std::lock_guard<std::mutex> lock(m_waitersLock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_waitersLock);
     for (WaitLink* link = m_waiters; link; link = link->next)
         link->wait->Wake();
 }

@@ -38,8 +38,7 @@ STDMETHODIMP CMemAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest, ALLOCA
 {
     if (!pRequest || !pActual)
         return E_POINTER;
-    BriefSpin::Lock(m_lock);
-    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_lock);
     if (m_committed)
         return VFW_E_ALREADY_COMMITTED;
     if (!m_samples.empty())
@@ -62,8 +61,7 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 {
     if (!pProps)
         return E_POINTER;
-    BriefSpin::Lock(m_lock);
-    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_lock);
     *pProps = m_props;
     return S_OK;
 }
@@ -71,8 +69,7 @@ STDMETHODIMP CMemAllocator::GetProperties(ALLOCATOR_PROPERTIES* pProps)
 STDMETHODIMP CMemAllocator::Commit()
 {
     if (FaultInjection::Fails(PlatformFault::AllocatorCommit)) return E_OUTOFMEMORY; // a test asked for it
-    BriefSpin::Lock(m_lock);
-    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_lock);
     if (!m_propsSet || m_props.cBuffers <= 0 || m_props.cbBuffer <= 0)
         return VFW_E_SIZENOTSET;
     if (m_committed)
@@ -104,8 +101,7 @@ STDMETHODIMP CMemAllocator::Commit()
 
 STDMETHODIMP CMemAllocator::Decommit()
 {
-    BriefSpin::Lock(m_lock);
-    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
+    const auto lock = BriefSpin::Locked(m_lock);
     m_committed = false;
     m_bufferFreed.notify_all(); // blocked GetBuffer callers fail now
     FreeIfIdle();
@@ -127,8 +123,7 @@ STDMETHODIMP CMemAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME*, 
     if (!ppBuffer)
         return E_POINTER;
     *ppBuffer = nullptr;
-    BriefSpin::Lock(m_lock);
-    std::unique_lock<std::mutex> lock(m_lock, std::adopt_lock);
+    auto lock = BriefSpin::Locked(m_lock);
     if (m_committed && m_free.empty())
     {
         if (dwFlags & AM_GBF_NOWAIT)
@@ -137,8 +132,7 @@ STDMETHODIMP CMemAllocator::GetBuffer(IMediaSample** ppBuffer, REFERENCE_TIME*, 
         // delivers on the other core.
         lock.unlock();
         (void)BriefSpin::Until([this] { return m_wouldNotBlock.load(std::memory_order_acquire); });
-        BriefSpin::Lock(m_lock);
-        lock = std::unique_lock<std::mutex>(m_lock, std::adopt_lock);
+        lock = BriefSpin::Locked(m_lock);
         ++m_waiting;
         m_bufferFreed.wait(lock, [this] { return !m_committed || !m_free.empty(); });
         --m_waiting;
@@ -159,8 +153,7 @@ STDMETHODIMP CMemAllocator::ReleaseBuffer(IMediaSample* pBuffer)
     if (!pBuffer)
         return E_POINTER;
     {
-        BriefSpin::Lock(m_lock);
-    std::lock_guard<std::mutex> lock(m_lock, std::adopt_lock);
+        const auto lock = BriefSpin::Locked(m_lock);
         const auto owned = std::find_if(m_samples.begin(), m_samples.end(),
                                         [&](const auto& s) { return s.get() == pBuffer; });
         if (owned == m_samples.end() ||
